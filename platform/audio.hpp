@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qz::platform {
+
+// The module's sound output. Every call throws std::runtime_error naming the
+// cause when it fails.
+class AudioLayer {
+ public:
+  virtual ~AudioLayer() = default;
+  // Opens the output; run before the exchange file is touched.
+  virtual void start() = 0;
+  // Loads the DMSEG resource `name` (case ignored) of the module file at
+  // `module_file_path`; it becomes the current segment.
+  virtual void load_segment(const std::string& module_file_path, std::string_view name) = 0;
+  // Starts the current segment and returns at once while it plays.
+  virtual void play_segment() = 0;
+  // The per-play setting made after each play, in hundredths of a decibel.
+  virtual void set_master_volume(int hundredths_of_db) = 0;
+};
+
+}  // namespace qz::platform

@@ -1,0 +1,47 @@
+#include "shell/form.hpp"
+
+#include <stdexcept>
+
+namespace qz {
+
+void CommandButton::set_Value(bool value) {
+  if (!value) {
+    return;
+  }
+  if (!exists) {
+    throw std::logic_error("pressed a button this window does not have");
+  }
+  if (Click) {
+    Click();
+  }
+}
+
+Form_jeu::Form_jeu(const WindowLayout& layout) : client(layout.client) {
+  for (const auto& labels : {layout.question_labels, layout.labels}) {
+    for (const LabelSpec& spec : labels) {
+      Label& label = this->*spec.label;
+      label.exists = true;
+      label.Caption = spec.caption;
+      label.position = spec.position;
+    }
+  }
+  for (const ButtonSpec& spec : layout.buttons) {
+    CommandButton& button = this->*spec.button;
+    button.exists = true;
+    button.Caption = spec.caption;
+    button.position = spec.position;
+  }
+  if (layout.timer != nullptr) {
+    Timer1.exists = true;
+    Timer1.Interval = layout.timer->interval_ms;
+    Timer1.left = layout.timer->left;
+    Timer1.top = layout.timer->top;
+  }
+}
+
+void Form_jeu::Unload() {
+  unloaded_ = true;
+  Timer1.Enabled = false;
+}
+
+}  // namespace qz

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/audio.hpp"
+#include "platform/clock.hpp"
+#include "platform/files.hpp"
+#include "shell/form.hpp"
+#include "shell/random_draw.hpp"
+
+namespace qz {
+
+// How a module builds its question. `attach` installs the generator's
+// click handlers when the window is created (the note steps); `run` is the
+// generator step of the request cycle and leaves the question in the labels.
+struct Generator {
+  std::function<void(Form_jeu&, UniformSource&)> attach;
+  std::function<void(Form_jeu&, UniformSource&)> run;
+};
+
+// Modules with sound: the countdown presses the sound button at
+// `press_value`; after each play the output level is set to
+// `final_performance_value`.
+struct SoundSpec {
+  int press_value;
+  int final_performance_value;
+};
+
+// Everything that differs between the sixteen modules.
+struct ModuleDescriptor {
+  std::string_view literal;  // field 9 and the module file's own name
+  const WindowLayout* window = nullptr;
+  Generator generator;
+  std::optional<SoundSpec> sound;
+};
+
+// What a run takes from the machine it runs on.
+struct ModuleEnvironment {
+  std::string module_folder;  // folder of the running executable
+  platform::FileSystem& files;
+  platform::Clock& clock;
+  UniformSource& random;
+  std::function<std::unique_ptr<platform::AudioLayer>()> make_audio;
+  std::function<void(std::string_view line)> report_error;
+};
+
+// A failure with the step it broke, as the error report shows it.
+class StepFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Creates the window, runs its load handler (the request cycle) and its
+// event loop until it unloads. Returns the exit status: 0, or 1 after one
+// error line "<literal>: <step>: <cause>" went to report_error.
+int run_module(const ModuleDescriptor& module, ModuleEnvironment& environment);
+
+}  // namespace qz

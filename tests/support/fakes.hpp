@@ -1,0 +1,140 @@
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/audio.hpp"
+#include "platform/clock.hpp"
+#include "platform/files.hpp"
+#include "shell/random_draw.hpp"
+
+namespace qz::testing {
+
+// The r value whose draw of n yields k.
+inline double r_for(int k, int n) { return (k - 0.5) / n; }
+
+// Hands out scripted r values; running dry is a test failure.
+class ScriptedSource final : public UniformSource {
+ public:
+  ScriptedSource() = default;
+  ScriptedSource(std::initializer_list<double> values) : values_(values) {}
+  void push_draw(int k, int n) { values_.push_back(r_for(k, n)); }
+  double reseed_and_next() override {
+    if (values_.empty()) {
+      throw std::logic_error("scripted random source ran dry");
+    }
+    const double r = values_.front();
+    values_.pop_front();
+    ++taken_;
+    return r;
+  }
+  [[nodiscard]] std::size_t left() const { return values_.size(); }
+  [[nodiscard]] std::size_t taken() const { return taken_; }
+
+ private:
+  std::deque<double> values_;
+  std::size_t taken_ = 0;
+};
+
+// Time moves only when the code under test sleeps or a test advances it.
+class ScriptedClock final : public platform::Clock {
+ public:
+  std::chrono::milliseconds now() override { return now_; }
+  void sleep_until(std::chrono::milliseconds when) override {
+    if (when > now_) {
+      now_ = when;
+    }
+  }
+  std::uint64_t seed_ticks() override { return 42; }
+  void advance(std::chrono::milliseconds by) { now_ += by; }
+
+ private:
+  std::chrono::milliseconds now_{1000000};
+};
+
+class MemoryFileSystem final : public platform::FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::vector<std::string> log;                  // "read <path>", "replace <path>"
+  std::vector<std::string>* also_log = nullptr;  // to interleave with other fakes' logs
+
+  std::unique_ptr<platform::ByteSource> open_for_reading(const std::string& path) override {
+    note("read " + path);
+    const auto it = files.find(path);
+    if (it == files.end()) {
+      throw std::runtime_error("no such file");
+    }
+    return std::make_unique<StringSource>(it->second);
+  }
+  void replace_contents(const std::string& path, std::string_view bytes) override {
+    note("replace " + path);
+    files[path] = std::string(bytes);
+  }
+
+  void note(const std::string& line) {
+    log.push_back(line);
+    if (also_log != nullptr) {
+      also_log->push_back(line);
+    }
+  }
+
+  class StringSource final : public platform::ByteSource {
+   public:
+    explicit StringSource(std::string text, std::size_t block = 7)
+        : text_(std::move(text)), block_(block) {}
+    std::size_t read(std::span<char> buffer) override {
+      const std::size_t count = std::min({buffer.size(), block_, text_.size() - pos_});
+      text_.copy(buffer.data(), count, pos_);
+      pos_ += count;
+      return count;
+    }
+    [[nodiscard]] std::size_t position() const { return pos_; }
+
+   private:
+    std::string text_;
+    std::size_t block_;
+    std::size_t pos_ = 0;
+  };
+};
+
+// Records every call; fails where told to.
+class RecordingAudio final : public platform::AudioLayer {
+ public:
+  explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
+  bool fail_start = false;
+  std::vector<std::string> known_segments;  // upper case; empty: all known
+
+  void start() override {
+    log_.push_back("audio start");
+    if (fail_start) {
+      throw std::runtime_error("no sound server");
+    }
+  }
+  void load_segment(const std::string& module_file_path, std::string_view name) override {
+    log_.push_back("load " + module_file_path + " " + std::string(name));
+    if (!known_segments.empty()) {
+      std::string upper(name);
+      for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      if (std::find(known_segments.begin(), known_segments.end(), upper) == known_segments.end()) {
+        throw std::runtime_error("no such sound");
+      }
+    }
+  }
+  void play_segment() override { log_.push_back("play"); }
+  void set_master_volume(int value) override { log_.push_back("volume " + std::to_string(value)); }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+}  // namespace qz::testing

@@ -1,0 +1,271 @@
+// The request cycle, the countdown and the sound button, run against
+// scripted time, memory files and a recording audio layer.
+#include <gtest/gtest.h>
+
+#include "note_reading/variants.hpp"
+#include "shell/countdown.hpp"
+#include "shell/layouts.hpp"
+#include "shell/module.hpp"
+#include "tests/support/fakes.hpp"
+
+namespace qz {
+namespace {
+
+using std::chrono::milliseconds;
+
+const std::string kHostRecord = "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\",\"h\",\"i\"\r\n";
+const std::string kExchange = "/modules/question.qzd";
+
+// A generator that fills the labels from a fixed caption, optionally failing.
+Generator fixed_generator(std::vector<std::string>& log, std::string sound, bool fail = false) {
+  Generator generator;
+  generator.run = [&log, sound, fail](Form_jeu& form, UniformSource& /*random*/) {
+    log.emplace_back("generate");
+    if (fail) {
+      throw std::runtime_error("broken bank");
+    }
+    form.Label_question.Caption = "Q";
+    form.Label_Bonne_reponse.Caption = "1";
+    form.Label_image.Caption = "100";
+    form.Label_musiques_sons.Caption = sound;
+  };
+  return generator;
+}
+
+struct Harness {
+  testing::MemoryFileSystem files;
+  testing::ScriptedClock clock;
+  testing::ScriptedSource random;
+  std::vector<std::string> log;
+  std::vector<std::string> errors;
+  std::vector<std::string> ticks;  // Label_timer after each tick
+  bool fail_audio_start = false;
+  std::vector<std::string> known_segments;
+
+  ModuleEnvironment environment() {
+    return ModuleEnvironment{"/modules",
+                             files,
+                             clock,
+                             random,
+                             [this] {
+                               auto audio = std::make_unique<testing::RecordingAudio>(log);
+                               audio->fail_start = fail_audio_start;
+                               audio->known_segments = known_segments;
+                               return audio;
+                             },
+                             [this](std::string_view line) { errors.emplace_back(line); }};
+  }
+
+  int run(const ModuleDescriptor& module) {
+    files.also_log = &log;
+    ModuleEnvironment env = environment();
+    return run_module(module, env);
+  }
+};
+
+ModuleDescriptor sounding_module(std::vector<std::string>& log, std::string sound) {
+  return {"Treble7.exe", &layouts::note_reading, fixed_generator(log, std::move(sound)),
+          SoundSpec{2, 1200}};
+}
+
+TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
+  Harness h;
+  h.files.files[kExchange] = kHostRecord;
+  ModuleDescriptor module = sounding_module(h.log, "non");
+  ASSERT_EQ(h.run(module), 0);
+  EXPECT_EQ(h.log, (std::vector<std::string>{"audio start", "read " + kExchange, "generate",
+                                             "replace " + kExchange}));
+  EXPECT_EQ(h.files.files[kExchange],
+            "\"Q\",\"\",\"\",\"\",\"\",\"1\",\"100\",\"non\",\"Treble7.exe\"\r\n");
+}
+
+TEST(RequestCycle, FailuresLeaveTheHostRecordAndReportOneLineNamingStepAndCause) {
+  struct Case {
+    std::string name;
+    std::optional<std::string> host_file;
+    bool fail_audio;
+    bool fail_generator;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"no file", std::nullopt, false, false,
+       "Treble7.exe: cannot read question.qzd: no such file"},
+      {"8 fields", "1,2,3,4,5,6,7,8\r\n", false, false,
+       "Treble7.exe: cannot read question.qzd: 8 fields, 9 needed"},
+      {"audio", kHostRecord, true, false, "Treble7.exe: cannot start audio: no sound server"},
+      {"generator", kHostRecord, false, true, "Treble7.exe: cannot draw a question: broken bank"},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    if (c.host_file) {
+      h.files.files[kExchange] = *c.host_file;
+    }
+    h.fail_audio_start = c.fail_audio;
+    ModuleDescriptor module = sounding_module(h.log, "non");
+    module.generator = fixed_generator(h.log, "non", c.fail_generator);
+    EXPECT_EQ(h.run(module), 1) << c.name;
+    EXPECT_EQ(h.errors, std::vector<std::string>{c.error}) << c.name;
+    if (c.host_file) {
+      EXPECT_EQ(h.files.files[kExchange], *c.host_file) << c.name;
+    } else {
+      EXPECT_EQ(h.files.files.count(kExchange), 0U) << c.name;
+    }
+    const bool drew = std::find(h.log.begin(), h.log.end(), "generate") != h.log.end();
+    EXPECT_EQ(drew, c.fail_generator) << c.name;
+    if (c.fail_audio) {
+      EXPECT_TRUE(h.files.log.empty()) << "the exchange file was touched after audio failed";
+    }
+  }
+}
+
+TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
+  Harness h;
+  h.files.files[kExchange] = kHostRecord;
+  ModuleDescriptor module = sounding_module(h.log, "15_Do");
+  const milliseconds start = h.clock.now();
+  ASSERT_EQ(h.run(module), 0);
+  EXPECT_EQ(h.clock.now() - start, milliseconds(5000));
+  EXPECT_EQ(h.log, (std::vector<std::string>{
+                       "audio start", "read " + kExchange, "generate", "replace " + kExchange,
+                       "load /modules/Treble7.exe 15_Do", "play", "volume 1200"}));
+}
+
+TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {
+  Form_jeu form(layouts::note_reading);
+  int presses = 0;
+  std::vector<std::string> seen;
+  form.Command_sons_musiques.Click = [&] {
+    ++presses;
+    seen.push_back("press at " + form.Label_timer.Caption);
+  };
+  form.Timer1.Timer_tick = [&] {
+    countdown_step(form, 2);
+    seen.push_back(form.Label_timer.Caption);
+  };
+  testing::ScriptedClock clock;
+  run_event_loop(form, clock, clock.now());
+  EXPECT_EQ(seen, (std::vector<std::string>{"4", "3", "press at 2", "2", "1", "0"}));
+  EXPECT_EQ(presses, 1);
+  EXPECT_TRUE(form.unloaded());
+  EXPECT_FALSE(form.Timer1.Enabled);
+}
+
+TEST(Countdown, TicksDueDuringALongHandlerAreHandledOnceAfterIt) {
+  Form_jeu form(layouts::note_reading);
+  testing::ScriptedClock clock;
+  const milliseconds created = clock.now();
+  clock.advance(milliseconds(2500));  // the load handler took 2.5 s
+  std::vector<milliseconds> tick_times;
+  form.Timer1.Timer_tick = [&] {
+    tick_times.push_back(clock.now() - created);
+    countdown_step(form, 2);
+  };
+  run_event_loop(form, clock, created);
+  EXPECT_EQ(tick_times,
+            (std::vector<milliseconds>{milliseconds(2500), milliseconds(3000), milliseconds(4000),
+                                       milliseconds(5000), milliseconds(6000)}));
+}
+
+TEST(Countdown, InstrumentsPressAtSevenAndEndAfterTenTicks) {
+  Form_jeu form(layouts::instruments);
+  std::vector<std::string> presses;
+  form.Command_sons_musiques.Click = [&] { presses.push_back(form.Label_timer.Caption); };
+  int ticks = 0;
+  form.Timer1.Timer_tick = [&] {
+    ++ticks;
+    countdown_step(form, 7);
+  };
+  testing::ScriptedClock clock;
+  run_event_loop(form, clock, clock.now());
+  EXPECT_EQ(presses, std::vector<std::string>{"7"});
+  EXPECT_EQ(ticks, 10);
+}
+
+TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRun) {
+  struct Case {
+    std::string caption;
+    int status;
+    bool loads;
+  };
+  for (const Case& c : {Case{"non", 0, false}, Case{"15_do", 0, true}, Case{"NON", 1, true},
+                        Case{"Non", 1, true}, Case{"", 1, true}}) {
+    Harness h;
+    h.files.files[kExchange] = kHostRecord;
+    h.known_segments = {"15_DO"};
+    ModuleDescriptor module = sounding_module(h.log, c.caption);
+    const milliseconds start = h.clock.now();
+    EXPECT_EQ(h.run(module), c.status) << c.caption;
+    const bool loaded = std::any_of(h.log.begin(), h.log.end(), [](const std::string& line) {
+      return line.rfind("load", 0) == 0;
+    });
+    EXPECT_EQ(loaded, c.loads) << c.caption;
+    // The record is on disk before the press; a failed press ends the run at tick 3.
+    EXPECT_NE(h.files.files[kExchange], kHostRecord) << c.caption;
+    if (c.status == 1) {
+      EXPECT_EQ(h.clock.now() - start, milliseconds(3000)) << c.caption;
+      EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot play \"" + c.caption +
+                                                   "\": no such sound"});
+    }
+  }
+}
+
+TEST(SoundButton, ASecondPressLoadsAndPlaysAgain) {
+  Harness h;
+  h.files.files[kExchange] = kHostRecord;
+  ModuleDescriptor module = sounding_module(h.log, "15_Do");
+  Generator inner = module.generator;
+  module.generator.run = [inner](Form_jeu& form, UniformSource& random) {
+    inner.run(form, random);
+    form.Timer1.Timer_tick = [&form] {
+      countdown_step(form, 2);
+      if (form.Label_timer.Caption == "1") {
+        form.Command_sons_musiques.set_Value(true);
+      }
+    };
+  };
+  ASSERT_EQ(h.run(module), 0);
+  EXPECT_EQ(std::count(h.log.begin(), h.log.end(), "play"), 2);
+}
+
+TEST(Window, ModulesWithoutTimerEndInsideTheLoadHandlerWithoutTicks) {
+  for (const WindowLayout* window : {&layouts::oeuvres, &layouts::portraits, &layouts::theorie}) {
+    Harness h;
+    h.files.files[kExchange] = kHostRecord;
+    ModuleDescriptor module{"oeuvres.exe", window, fixed_generator(h.log, "non"), std::nullopt};
+    const milliseconds start = h.clock.now();
+    ASSERT_EQ(h.run(module), 0);
+    EXPECT_EQ(h.clock.now(), start);
+    EXPECT_EQ(h.log, (std::vector<std::string>{"read " + kExchange, "generate",
+                                               "replace " + kExchange}));  // no audio at all
+  }
+}
+
+TEST(Window, KindsHaveTheirControlsAndInitialCaptions) {
+  const Form_jeu notes(layouts::note_reading);
+  EXPECT_EQ(notes.Caption, "Form1");
+  EXPECT_EQ(notes.Label_timer.Caption, "5");
+  EXPECT_EQ(notes.Label_sol.Caption, "sol");
+  EXPECT_EQ(notes.Command_sons_musiques.Caption, "sons_musiques");
+  EXPECT_EQ(notes.Command4.position.top, 6360);
+  EXPECT_TRUE(notes.Timer1.exists);
+
+  const Form_jeu instruments(layouts::instruments);
+  EXPECT_EQ(instruments.Label_timer.Caption, "10");
+  EXPECT_EQ(instruments.Command_sons_musiques.Caption, "Command1");
+  EXPECT_FALSE(instruments.Command1.exists);
+  EXPECT_FALSE(instruments.Label_do.exists);
+  EXPECT_EQ(instruments.Label_musiques_sons.position.top, 4470);
+
+  const Form_jeu theorie(layouts::theorie);
+  EXPECT_EQ(theorie.Label_timer.Caption, "10");
+  EXPECT_FALSE(theorie.Timer1.exists);
+  EXPECT_FALSE(theorie.Command_sons_musiques.exists);
+
+  const Form_jeu portraits(layouts::portraits);
+  EXPECT_FALSE(portraits.Label_timer.exists);
+  EXPECT_EQ(portraits.Label_musiques_sons.position.top, 4980);
+  EXPECT_EQ(portraits.client.left, 2370);
+}
+
+}  // namespace
+}  // namespace qz
