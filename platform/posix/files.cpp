@@ -1,0 +1,147 @@
+#include "platform/posix/files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace qz::platform {
+namespace {
+
+std::runtime_error errno_error(int error) {
+  if (error == ENOENT) {
+    return std::runtime_error("no such file");
+  }
+  return std::runtime_error(std::strerror(error));
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor(FileDescriptor&&) = delete;
+  FileDescriptor& operator=(FileDescriptor&&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  [[nodiscard]] int get() const { return fd_; }
+  // Closes now, reporting the failure a destructor could not.
+  void close() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+      throw errno_error(errno);
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixByteSource final : public ByteSource {
+ public:
+  explicit PosixByteSource(int fd) : fd_(fd) {}
+  std::size_t read(std::span<char> buffer) override {
+    for (;;) {
+      const ssize_t count = ::read(fd_.get(), buffer.data(), buffer.size());
+      if (count >= 0) {
+        return static_cast<std::size_t>(count);
+      }
+      if (errno != EINTR) {
+        throw errno_error(errno);
+      }
+    }
+  }
+
+ private:
+  FileDescriptor fd_;
+};
+
+void write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+    if (count < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw errno_error(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(count));
+  }
+}
+
+std::string folder_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+mode_t default_file_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666U & ~static_cast<unsigned>(mask));
+}
+
+}  // namespace
+
+std::unique_ptr<ByteSource> PosixFileSystem::open_for_reading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw errno_error(errno);
+  }
+  return std::make_unique<PosixByteSource>(fd);
+}
+
+void PosixFileSystem::replace_contents(const std::string& path, std::string_view bytes) {
+  // The new content goes to a file beside the old one and is renamed over
+  // it, so the host finds either its own record or the whole new one.
+  mode_t mode = default_file_mode();
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0) {
+    if (!S_ISREG(existing.st_mode)) {
+      throw std::runtime_error("not a regular file");
+    }
+    // Checked by mode, not by access(): root may write any file, and a
+    // read-only exchange file must stay as it is for root too.
+    if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        ::access(path.c_str(), W_OK) != 0) {
+      throw std::runtime_error("the file is read-only");
+    }
+    mode = existing.st_mode & 07777U;
+  } else if (errno != ENOENT) {
+    throw errno_error(errno);
+  }
+
+  std::string temporary = folder_of(path) + "/.question.qzd.XXXXXX";
+  std::vector<char> name(temporary.begin(), temporary.end());
+  name.push_back('\0');
+  FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (fd.get() < 0) {
+    throw errno_error(errno);
+  }
+  temporary.assign(name.data());
+  try {
+    if (::fchmod(fd.get(), mode) != 0 && errno != EPERM) {
+      throw errno_error(errno);
+    }
+    write_all(fd.get(), bytes);
+    if (::fsync(fd.get()) != 0) {
+      throw errno_error(errno);
+    }
+    fd.close();
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+      throw errno_error(errno);
+    }
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
+  }
+}
+
+}  // namespace qz::platform

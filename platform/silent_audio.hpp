@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/audio.hpp"
+
+namespace qz::platform {
+
+// An output that plays nothing: every call succeeds. Stands in where no
+// sound is wanted (unit tests, machines without audio).
+class SilentAudio final : public AudioLayer {
+ public:
+  void start() override {}
+  void load_segment(const std::string& /*module_file_path*/, std::string_view /*name*/) override {}
+  void play_segment() override {}
+  void set_master_volume(int /*hundredths_of_db*/) override {}
+};
+
+}  // namespace qz::platform

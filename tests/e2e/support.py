@@ -1,0 +1,47 @@
+"""Runs built modules as real processes in temporary folders."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", Path(__file__).resolve().parents[2] / "build/release/bin"))
+HOST_RECORD = b'"a","b","c","d","e","f","g","h","i"\r\n'
+RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
+
+
+class ModuleRun:
+    """One module started from its own temporary folder."""
+
+    def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None):
+        self.folder = Path(tempfile.mkdtemp(prefix="qz-e2e-"))
+        self.executable = self.folder / (file_name or literal)
+        shutil.copy2(BIN_DIR / literal, self.executable)
+        self.exchange = self.folder / "question.qzd"
+        self.host_content = host_content
+        if host_content is not None:
+            self.exchange.write_bytes(host_content)
+            if mode is not None:
+                self.exchange.chmod(mode)
+        self.started = time.monotonic()
+        # Started from another folder: the module must find its file by itself.
+        self.process = subprocess.Popen(
+            [str(self.executable)], cwd=tempfile.gettempdir(),
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def wait(self, timeout=30):
+        self.stdout, self.stderr = self.process.communicate(timeout=timeout)
+        self.seconds = time.monotonic() - self.started
+        self.returncode = self.process.returncode
+        self.record = self.exchange.read_bytes() if self.exchange.exists() else None
+        return self
+
+    def fields(self):
+        assert RECORD_LINE.match(self.record), self.record
+        return [f.decode("cp1252") for f in re.findall(rb'"([^"]*)"', self.record)]
+
+    def cleanup(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
