@@ -1,0 +1,122 @@
+#include "shell/resources.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+namespace qz {
+namespace {
+
+bool all_digits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+std::string upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return result;
+}
+
+std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t count) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i]);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string resource_key(std::string_view type, std::string_view name) {
+  std::string canonical_name;
+  if (all_digits(name)) {
+    const auto first = name.find_first_not_of('0');
+    canonical_name = first == std::string_view::npos ? "0" : std::string(name.substr(first));
+  } else {
+    canonical_name = upper(name);
+  }
+  return upper(type) + "/" + canonical_name;
+}
+
+std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
+  std::string stem(module_literal);
+  if (const auto dot = stem.rfind('.'); dot != std::string::npos) {
+    stem.erase(dot);
+  }
+  // Language 1036 is French (France), the language of every resource.
+  const std::string version_record =
+      "FileVersion=3.0.0.0\r\nProductVersion=3.0.0.0\r\n"
+      "Language=1036\r\nInternalName=" +
+      stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
+  return {{"IMAGES", "100", "common/100.jpg", ""},
+          {"ICON", "1", "common/icon.ico", ""},
+          {"VERSION", "1", "", version_record}};
+}
+
+std::optional<std::string> jpeg_problem(std::string_view bytes) {
+  if (bytes.size() < 4 || big_endian(bytes, 0, 2) != 0xFFD8U) {
+    return "not a JPEG file";
+  }
+  std::size_t at = 2;
+  while (at + 4 <= bytes.size()) {
+    if (static_cast<std::uint8_t>(bytes[at]) != 0xFF) {
+      return "broken JPEG marker structure";
+    }
+    const std::uint32_t marker = static_cast<std::uint8_t>(bytes[at + 1]);
+    const std::uint32_t length = big_endian(bytes, at + 2, 2);
+    if (marker >= 0xC1 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      return "not a baseline JPEG (progressive or other coding)";
+    }
+    if (marker == 0xC0) {
+      if (at + 10 > bytes.size()) {
+        return "truncated JPEG frame header";
+      }
+      const std::uint32_t height = big_endian(bytes, at + 5, 2);
+      const std::uint32_t width = big_endian(bytes, at + 7, 2);
+      const std::uint32_t components = static_cast<std::uint8_t>(bytes[at + 9]);
+      if (width != kPictureWidth || height != kPictureHeight) {
+        return "picture is " + std::to_string(width) + " x " + std::to_string(height) +
+               ", 146 x 200 needed";
+      }
+      if (components != 3) {
+        return std::to_string(components) + " colour components, 3 needed";
+      }
+      if (big_endian(bytes, bytes.size() - 2, 2) != 0xFFD9U) {
+        return "JPEG does not end with its end-of-image marker";
+      }
+      return std::nullopt;
+    }
+    at += 2 + length;
+  }
+  return "JPEG without a baseline frame header";
+}
+
+std::optional<std::string> midi_problem(std::string_view bytes) {
+  if (bytes.size() < 14 || bytes.substr(0, 4) != "MThd" || big_endian(bytes, 4, 4) != 6) {
+    return "not a Standard MIDI File (no MThd header)";
+  }
+  const std::uint32_t format = big_endian(bytes, 8, 2);
+  const std::uint32_t tracks = big_endian(bytes, 10, 2);
+  if (format > 2 || tracks == 0 || (format == 0 && tracks != 1)) {
+    return "MIDI header with format " + std::to_string(format) + " and " + std::to_string(tracks) +
+           " tracks";
+  }
+  std::size_t at = 14;
+  for (std::uint32_t track = 1; track <= tracks; ++track) {
+    if (at + 8 > bytes.size() || bytes.substr(at, 4) != "MTrk") {
+      return "MIDI track " + std::to_string(track) + " missing";
+    }
+    const std::uint32_t length = big_endian(bytes, at + 4, 4);
+    if (length > bytes.size() - at - 8) {
+      return "MIDI track " + std::to_string(track) + " runs past the end of the file";
+    }
+    at += 8 + length;
+  }
+  return std::nullopt;
+}
+
+}  // namespace qz
