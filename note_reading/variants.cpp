@@ -51,4 +51,6 @@ ModuleDescriptor note_module(const NoteVariant& variant) {
       SoundSpec{kSoundPressedAt, kNoteLevelHundredthsOfDb}};
 }
 
+ModuleDescriptor note_module(std::string_view name) { return note_module(note_variant(name)); }
+
 }  // namespace qz::note_reading

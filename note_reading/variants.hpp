@@ -26,5 +26,6 @@ const NoteVariant& note_variant(std::string_view name);
 // The module: note window, note generator over the variant's range, sound
 // pressed at 2 and played at +12 dB.
 ModuleDescriptor note_module(const NoteVariant& variant);
+ModuleDescriptor note_module(std::string_view name);
 
 }  // namespace qz::note_reading
