@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "banks/oeuvres_bank.hpp"
+#include "banks/theorie_bank.hpp"
 #include "note_reading/note_resources.hpp"
 #include "shell/resources.hpp"
 
@@ -26,6 +28,13 @@ Module module_named(const std::string& name) {
     if (variant.name == name) {
       return {std::string(variant.literal), qz::note_reading::note_resources(variant)};
     }
+  }
+  // The text banks carry only what every module carries.
+  if (name == "oeuvres") {
+    return {std::string(qz::banks::oeuvres::module().literal), {}};
+  }
+  if (name == "theorie") {
+    return {std::string(qz::banks::theorie::module().literal), {}};
   }
   throw std::runtime_error("no module named " + name);
 }
