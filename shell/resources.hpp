@@ -33,6 +33,9 @@ std::vector<ResourceEntry> common_resources(std::string_view module_literal);
 std::optional<std::string> jpeg_problem(std::string_view bytes);
 // A Standard MIDI File whose header and track chunks hold together.
 std::optional<std::string> midi_problem(std::string_view bytes);
+// A RIFF WAVE file of 16-bit PCM at 44100 Hz whose chunks, whatever chunks
+// stand between them, hold a format and the whole of their data.
+std::optional<std::string> wave_problem(std::string_view bytes);
 
 inline constexpr int kPictureWidth = 146;
 inline constexpr int kPictureHeight = 200;

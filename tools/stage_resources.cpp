@@ -54,7 +54,7 @@ std::optional<std::string> problem_of(const qz::ResourceEntry& entry, const std:
     return qz::jpeg_problem(bytes);
   }
   if (entry.type == "DMSEG") {
-    return qz::midi_problem(bytes);
+    return bytes.compare(0, 4, "RIFF") == 0 ? qz::wave_problem(bytes) : qz::midi_problem(bytes);
   }
   if (bytes.empty()) {
     return "empty resource";
