@@ -1,4 +1,7 @@
 #include "note_reading/variants.hpp"
 #include "platform/module_main.hpp"
+#include "platform/sound/fluid_audio.hpp"
 
-int main() { return qz::module_main(qz::note_reading::note_module("treble6")); }
+int main() {
+  return qz::module_main(qz::note_reading::note_module("treble6"), qz::platform::make_sound_output);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/audio.hpp"
+#include "platform/sound/mixer.hpp"
+#include "platform/sound/pulse_stream.hpp"
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
+
+namespace qz::platform {
+
+struct FluidLibrary;
+
+// Sound through FluidSynth: MIDI segments play on a General MIDI synthesizer,
+// WAVE segments are mixed into the same output stream, which goes to the
+// system's sound server.
+class FluidAudio final : public AudioLayer {
+ public:
+  explicit FluidAudio(std::string soundfont);
+  ~FluidAudio() override;
+  FluidAudio(const FluidAudio&) = delete;
+  FluidAudio& operator=(const FluidAudio&) = delete;
+  FluidAudio(FluidAudio&&) = delete;
+  FluidAudio& operator=(FluidAudio&&) = delete;
+
+  // Opens the output stream; the synthesizer and its soundfont are made
+  // ready in the background so that start-up does not hold back the record.
+  void start() override;
+  void load_segment(const std::string& module_file_path, std::string_view name) override;
+  void play_segment() override;
+  void set_master_volume(int hundredths_of_db) override;
+
+  // Starts making the synthesizer ready in the background (start() does).
+  void start_synthesizer();
+  // Waits until the synthesizer is ready; throws what went wrong making it.
+  void wait_for_synthesizer();
+  // One block as the output stream takes it, also for machines without a
+  // sound server (benchmarks): buffers zeroed, `frames` samples each.
+  void render(float* left, float* right, int frames);
+
+ private:
+  void make_synthesizer();
+
+  std::string soundfont_;
+  const FluidLibrary* fluid_ = nullptr;
+  _fluid_hashtable_t* settings_ = nullptr;
+  std::atomic<_fluid_synth_t*> synth_{nullptr};  // set once ready, read by the stream
+  std::future<void> synthesizer_ready_;
+  std::string synthesizer_problem_;
+  std::vector<_fluid_player_t*> players_;  // kept to the end: released segments play on
+  std::shared_ptr<const Segment> current_;
+  Mixer mixer_;
+  std::unique_ptr<PulseStream> stream_;  // last: stopped first
+};
+
+// The General MIDI soundfont of this platform.
+std::string default_soundfont();
+
+// The sound output of the modules that play.
+std::unique_ptr<AudioLayer> make_sound_output();
+
+}  // namespace qz::platform

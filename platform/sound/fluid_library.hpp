@@ -1,0 +1,29 @@
+#pragma once
+
+#include <fluidsynth.h>
+
+namespace qz::platform {
+
+// The FluidSynth functions the modules use, resolved from the shared library
+// at run time. Loading it costs milliseconds (it brings some seventy
+// libraries along), so it is loaded on the synthesizer's thread rather than
+// when the process starts, and never delays the question record.
+struct FluidLibrary {
+  decltype(&::fluid_set_log_function) set_log_function;
+  decltype(&::new_fluid_settings) new_settings;
+  decltype(&::delete_fluid_settings) delete_settings;
+  decltype(&::fluid_settings_setnum) settings_setnum;
+  decltype(&::new_fluid_synth) new_synth;
+  decltype(&::delete_fluid_synth) delete_synth;
+  decltype(&::fluid_synth_sfload) synth_sfload;
+  decltype(&::fluid_synth_process) synth_process;
+  decltype(&::new_fluid_player) new_player;
+  decltype(&::delete_fluid_player) delete_player;
+  decltype(&::fluid_player_add_mem) player_add_mem;
+  decltype(&::fluid_player_play) player_play;
+
+  // Loads the library once; throws std::runtime_error naming what is missing.
+  static const FluidLibrary& get();
+};
+
+}  // namespace qz::platform

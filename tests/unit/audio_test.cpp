@@ -1,0 +1,122 @@
+// Decoding sound segments and mixing them into the output stream.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "note_reading/note_resources.hpp"
+#include "platform/sound/mixer.hpp"
+#include "platform/sound/segment.hpp"
+
+namespace qz::platform {
+namespace {
+
+void put_le(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) {
+    out += static_cast<char>((value >> (8 * i)) & 0xFFU);
+  }
+}
+
+// A PCM WAVE of `frames` stereo frames (left ramps, right constant), with an
+// optional LIST chunk between fmt and data as recorders often write.
+std::string wave(int frames, bool with_list, int rate = kSampleRate) {
+  std::string fmt = "fmt ";
+  put_le(fmt, 16, 4);
+  put_le(fmt, 1, 2);  // PCM
+  put_le(fmt, 2, 2);
+  put_le(fmt, static_cast<std::uint32_t>(rate), 4);
+  put_le(fmt, static_cast<std::uint32_t>(rate * 4), 4);
+  put_le(fmt, 4, 2);
+  put_le(fmt, 16, 2);
+  std::string list;
+  if (with_list) {
+    list = "LIST";
+    put_le(list, 14, 4);
+    list += "INFOINAM";
+    put_le(list, 2, 4);
+    list += "x";
+    list += '\0';
+  }
+  std::string data = "data";
+  put_le(data, static_cast<std::uint32_t>(frames * 4), 4);
+  for (int i = 0; i < frames; ++i) {
+    put_le(data, static_cast<std::uint32_t>(static_cast<std::int16_t>(i * 100)) & 0xFFFFU, 2);
+    put_le(data, 8192, 2);
+  }
+  std::string file = "RIFF";
+  put_le(file, static_cast<std::uint32_t>(4 + fmt.size() + list.size() + data.size()), 4);
+  return file + "WAVE" + fmt + list + data;
+}
+
+TEST(Segment, MidiAndWaveDecodeAndAnExtraChunkIsSkipped) {
+  const auto note = decode_segment(note_reading::note_sound(60));
+  EXPECT_EQ(note->kind, Segment::Kind::midi);
+  for (const bool with_list : {false, true}) {
+    const auto recording = decode_segment(wave(100, with_list));
+    ASSERT_EQ(recording->kind, Segment::Kind::wave);
+    ASSERT_EQ(recording->stereo_frames.size(), 200U);
+    EXPECT_FLOAT_EQ(recording->stereo_frames[2 * 10], 1000.0F / 32768.0F);
+    EXPECT_FLOAT_EQ(recording->stereo_frames[2 * 10 + 1], 0.25F);
+  }
+}
+
+TEST(Segment, BrokenOrForeignSoundsAreReportedNotPlayedSilently) {
+  const std::string note = note_reading::note_sound(60);
+  EXPECT_THROW(decode_segment(note.substr(0, 40)), std::runtime_error);
+  EXPECT_THROW(decode_segment("ID3 an mp3 file"), std::runtime_error);
+  EXPECT_THROW(decode_segment(""), std::runtime_error);
+  try {
+    decode_segment(wave(10, false, 22050));
+    FAIL();
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "WAVE of 16 bits at 22050 Hz, 16 bits at 44100 Hz needed");
+  }
+  std::string cut = wave(1000, true);
+  cut.resize(200);
+  try {
+    decode_segment(cut);
+    FAIL();
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "WAVE chunk \"data\" runs past the end of the file");
+  }
+}
+
+TEST(Mixer, LevelIsInHundredthsOfADecibelAndNeverClips) {
+  Mixer mixer;
+  mixer.set_level(1200);
+  EXPECT_NEAR(mixer.gain(), 3.981F, 0.001F);
+  std::vector<float> left = {0.1F, 0.2F, 0.5F, -0.9F};
+  std::vector<float> right = {0.0F, -0.2F, 1.0F, 0.0F};
+  mixer.process(left.data(), right.data(), 4);
+  EXPECT_NEAR(left[0], 0.3981F, 0.001F);
+  EXPECT_NEAR(left[1], 0.7962F, 0.001F);
+  for (const float sample : {left[2], left[3], right[2]}) {
+    EXPECT_GT(std::fabs(sample), 0.9F);
+    EXPECT_LE(std::fabs(sample), 1.0F);
+  }
+  mixer.set_level(0);
+  EXPECT_FLOAT_EQ(mixer.gain(), 1.0F);
+  EXPECT_FLOAT_EQ(soft_limit(-0.5F), -0.5F);
+}
+
+TEST(Mixer, RecordingsAreAddedFrameByFrameUntilTheyEnd) {
+  Mixer mixer;
+  const auto recording = decode_segment(wave(6, true));
+  mixer.start(recording);
+  std::vector<float> left(4, 0.0F);
+  std::vector<float> right(4, 0.01F);  // the synthesizer's share
+  mixer.process(left.data(), right.data(), 4);
+  EXPECT_FLOAT_EQ(left[3], 300.0F / 32768.0F);
+  EXPECT_FLOAT_EQ(right[0], 0.26F);
+  std::fill(left.begin(), left.end(), 0.0F);
+  mixer.process(left.data(), right.data(), 4);
+  EXPECT_FLOAT_EQ(left[1], 500.0F / 32768.0F);
+  EXPECT_FLOAT_EQ(left[2], 0.0F) << "the recording has ended";
+  mixer.start(recording);  // a second press plays it again
+  std::fill(left.begin(), left.end(), 0.0F);
+  mixer.process(left.data(), right.data(), 4);
+  EXPECT_FLOAT_EQ(left[1], 100.0F / 32768.0F);
+}
+
+}  // namespace
+}  // namespace qz::platform
