@@ -16,10 +16,13 @@ RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
 class ModuleRun:
     """One module started from its own temporary folder."""
 
-    def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None):
+    def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None,
+                 keep_literal_copy=False):
         self.folder = Path(tempfile.mkdtemp(prefix="qz-e2e-"))
         self.executable = self.folder / (file_name or literal)
         shutil.copy2(BIN_DIR / literal, self.executable)
+        if keep_literal_copy:
+            shutil.copy2(BIN_DIR / literal, self.folder / literal)
         self.exchange = self.folder / "question.qzd"
         self.host_content = host_content
         if host_content is not None:
@@ -30,7 +33,7 @@ class ModuleRun:
         # Started from another folder: the module must find its file by itself.
         self.process = subprocess.Popen(
             [str(self.executable)], cwd=tempfile.gettempdir(),
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=os.environ.copy())
 
     def wait(self, timeout=30):
         self.stdout, self.stderr = self.process.communicate(timeout=timeout)

@@ -1,0 +1,97 @@
+import os
+import tempfile
+import time
+import unittest
+import zipfile
+
+from tests.e2e.sound import (RATE, SILENCE, Capture, cents, key_frequency, pitch, render_midi,
+                             sound_server_answers)
+from tests.e2e.support import BIN_DIR, HOST_RECORD, ModuleRun
+
+# White-key MIDI keys from position 1 of each clef.
+FIRST_KEY = {"Treble": 48, "Bass": 28}
+FIRST_NOTE = {"Treble": 0, "Bass": 2}
+SEMITONES = [2, 2, 1, 2, 2, 2, 1]  # from Do to the next white key
+
+
+def key_of(literal, position_name):
+    clef = "Treble" if literal.startswith("Treble") else "Bass"
+    key, note = FIRST_KEY[clef], FIRST_NOTE[clef]
+    for _ in range(int(position_name[:2]) - 1):
+        key += SEMITONES[note]
+        note = (note + 1) % 7
+    return key
+
+
+class PitchDetector(unittest.TestCase):
+    """The detector the capture tests rely on, over the keys the modules play."""
+
+    def test_finds_every_piano_key_from_36_to_96_within_25_cents(self):
+        with zipfile.ZipFile(BIN_DIR / "Treble7.exe") as archive:
+            template = bytearray(archive.read("DMSEG/08_DO"))
+        with tempfile.TemporaryDirectory() as folder:
+            for key in range(36, 97):
+                template[54] = template[59] = key
+                samples = render_midi(bytes(template), folder)
+                start = int((abs(samples) > SILENCE).argmax())
+                found = pitch(samples, start)
+                self.assertLess(abs(cents(found, key_frequency(key))), 25, f"key {key}: {found} Hz")
+
+
+@unittest.skipUnless(sound_server_answers() or os.environ.get("CI"),
+                     "no sound server (scripts/with-sound-server starts one)")
+class NoteModulesPlayTheirNote(unittest.TestCase):
+    """Real modules playing into the sound server's null sink "qz"."""
+
+    def test_the_note_of_field_8_sounds_at_the_third_tick(self):
+        for literal in ("Treble7.exe", "Bass7.exe", "Treble2.exe"):
+            with tempfile.TemporaryDirectory() as folder:
+                capture = Capture(os.path.join(folder, "capture.raw"))
+                time.sleep(1.5)  # the idle sink delivers its first block late
+                run = ModuleRun(literal)
+                started = run.started
+                run.wait()
+                time.sleep(0.3)
+                capture.stop()
+            try:
+                with self.subTest(literal):
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    onset = capture.onset_index()
+                    self.assertIsNotNone(onset, "nothing was heard")
+                    heard_after = capture.time_of_sample(onset) - started
+                    self.assertGreater(heard_after, 2.8)
+                    self.assertLess(heard_after, 3.5)
+                    before_press = int((started + 2.5 - capture.time_of_sample(0)) * RATE)
+                    if before_press > 0:
+                        self.assertLess(abs(capture.samples[:before_press]).max(), SILENCE)
+                    position = run.fields()[7]
+                    expected = key_frequency(key_of(literal, position))
+                    found = pitch(capture.samples, onset)
+                    self.assertLess(abs(cents(found, expected)), 25,
+                                    f"{position}: heard {found:.1f} Hz, expected {expected:.1f}")
+            finally:
+                run.cleanup()
+
+
+class WithoutSoundServer(unittest.TestCase):
+    def test_audio_failure_ends_the_module_before_the_exchange_file_is_touched(self):
+        saved = os.environ.get("PULSE_SERVER")
+        os.environ["PULSE_SERVER"] = "unix:/nonexistent/qz-no-server"
+        try:
+            run = ModuleRun("Bass4.exe").wait()
+        finally:
+            if saved is None:
+                del os.environ["PULSE_SERVER"]
+            else:
+                os.environ["PULSE_SERVER"] = saved
+        try:
+            self.assertNotEqual(run.returncode, 0)
+            self.assertTrue(run.stderr.startswith(b"Bass4.exe: cannot start audio: "), run.stderr)
+            self.assertEqual(run.stderr.count(b"\n"), 1)
+            self.assertEqual(run.record, HOST_RECORD)
+        finally:
+            run.cleanup()
+
+
+if __name__ == "__main__":
+    unittest.main()
