@@ -18,6 +18,7 @@ from pathlib import Path
 
 def main() -> None:
     program, staged, output = (Path(a) for a in sys.argv[1:4])
+    output.parent.mkdir(parents=True, exist_ok=True)
     temporary = output.with_name(output.name + ".tmp")
     shutil.copyfile(program, temporary)
     with zipfile.ZipFile(temporary, "a", compression=zipfile.ZIP_STORED) as archive:
