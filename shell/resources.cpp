@@ -60,9 +60,9 @@ std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
       "FileVersion=3.0.0.0\r\nProductVersion=3.0.0.0\r\n"
       "Language=1036\r\nInternalName=" +
       stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
-  return {{"IMAGES", "100", "common/100.jpg", ""},
-          {"ICON", "1", "common/icon.ico", ""},
-          {"VERSION", "1", "", version_record}};
+  return {{"IMAGES", "100", "common/100.jpg", "", ""},
+          {"ICON", "1", "common/icon.ico", "", ""},
+          {"VERSION", "1", "", "", version_record}};
 }
 
 std::optional<std::string> jpeg_problem(std::string_view bytes) {

@@ -20,8 +20,9 @@ std::string resource_key(std::string_view type, std::string_view name);
 struct ResourceEntry {
   std::string type;
   std::string name;
-  std::string source_file;  // relative to resources/, empty when generated
-  std::string bytes;        // generated content
+  std::string source_file;    // relative to resources/, empty when generated
+  std::string fallback_file;  // taken when source_file is not there; may be empty
+  std::string bytes;          // generated content
 };
 
 // What every module carries besides its own pictures and sounds: the blank

@@ -3,13 +3,16 @@
 // appends them to the module's executable.
 //
 //   qz_stage_resources MODULE RESOURCES_DIR OUT_DIR
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "banks/instruments_bank.hpp"
 #include "banks/oeuvres_bank.hpp"
+#include "banks/portraits_bank.hpp"
 #include "banks/theorie_bank.hpp"
 #include "note_reading/note_resources.hpp"
 #include "shell/resources.hpp"
@@ -23,18 +26,33 @@ struct Module {
   std::vector<qz::ResourceEntry> resources;
 };
 
+std::vector<qz::ResourceEntry> no_resources() { return {}; }
+
+struct BankModule {
+  const char* name;
+  qz::ModuleDescriptor (*module)();
+  std::vector<qz::ResourceEntry> (*resources)();
+};
+
+// clang-format off
+constexpr std::array<BankModule, 4> kBankModules = {{
+    {"oeuvres", qz::banks::oeuvres::module, no_resources},
+    {"theorie", qz::banks::theorie::module, no_resources},
+    {"portraits", qz::banks::portraits::module, qz::banks::portraits::resources},
+    {"instruments", qz::banks::instruments::module, qz::banks::instruments::resources},
+}};
+// clang-format on
+
 Module module_named(const std::string& name) {
   for (const auto& variant : qz::note_reading::note_variants()) {
     if (variant.name == name) {
       return {std::string(variant.literal), qz::note_reading::note_resources(variant)};
     }
   }
-  // The text banks carry only what every module carries.
-  if (name == "oeuvres") {
-    return {std::string(qz::banks::oeuvres::module().literal), {}};
-  }
-  if (name == "theorie") {
-    return {std::string(qz::banks::theorie::module().literal), {}};
+  for (const BankModule& bank : kBankModules) {
+    if (name == bank.name) {
+      return {std::string(bank.module().literal), bank.resources()};
+    }
   }
   throw std::runtime_error("no module named " + name);
 }
@@ -69,7 +87,10 @@ void stage(const std::string& name, const fs::path& resources_dir, const fs::pat
 
   fs::remove_all(out_dir);
   for (const qz::ResourceEntry& entry : entries) {
-    const fs::path source = resources_dir / entry.source_file;
+    fs::path source = resources_dir / entry.source_file;
+    if (!entry.fallback_file.empty() && !fs::exists(source)) {
+      source = resources_dir / entry.fallback_file;
+    }
     const std::string bytes = entry.source_file.empty() ? entry.bytes : read_file(source);
     const std::string what =
         entry.source_file.empty() ? "generated " + entry.type + "/" + entry.name : source.string();
