@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+
+#include <vector>
+
+#include "banks/module_questions.hpp"
+#include "shell/resources.hpp"
+
+namespace qz::banks {
+
+// The portraits bank in row order: element 0 is row 1, showing picture 101.
+std::span<const PortraitRow> portraits_rows();
+
+namespace portraits {
+
+void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
+
+// portraits.exe: no sound, no countdown; ends as soon as the record is written.
+ModuleDescriptor module();
+
+// Picture 100 + n for each row n: a portrait dropped in resources/portraits/
+// under its number replaces the drawn one.
+std::vector<ResourceEntry> resources();
+
+}  // namespace portraits
+}  // namespace qz::banks

@@ -1,0 +1,36 @@
+import unittest
+import zipfile
+
+from tests.e2e.support import BIN_DIR, ModuleRun
+from tests.e2e.test_note_modules import jpeg_frame
+
+
+class PortraitsEndToEnd(unittest.TestCase):
+    def test_writes_a_four_answer_portrait_record_and_ends_at_once(self):
+        for _ in range(5):
+            run = ModuleRun("portraits.exe").wait()
+            try:
+                self.assertEqual(run.returncode, 0, run.stderr)
+                fields = run.fields()
+                self.assertEqual(fields[0], "Ce portrait est celui de :")
+                self.assertTrue(all(fields[1:5]), fields)
+                self.assertEqual(len(set(fields[1:5])), 4)
+                self.assertIn(fields[5], {"1", "2", "3", "4"})
+                self.assertTrue(101 <= int(fields[6]) <= 204, fields[6])
+                self.assertEqual(fields[7:], ["non", "portraits.exe"])
+                self.assertLess(run.seconds, 1.0)
+            finally:
+                run.cleanup()
+
+    def test_carries_every_portrait_and_the_blank_picture(self):
+        with zipfile.ZipFile(BIN_DIR / "portraits.exe") as archive:
+            names = set(archive.namelist())
+            expected = {f"IMAGES/{n}" for n in range(100, 205)} | {"ICON/1", "VERSION/1"}
+            self.assertEqual(names, expected)
+            for number in range(100, 205):
+                picture = archive.read(f"IMAGES/{number}")
+                self.assertEqual(jpeg_frame(picture), (146, 200, 3, True), number)
+
+
+if __name__ == "__main__":
+    unittest.main()
