@@ -10,16 +10,17 @@
 
 namespace qz {
 
-int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio) {
+int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio,
+                UniformSource* random) {
   try {
     platform::PosixFileSystem files;
     platform::SystemClock clock;
-    ClockReseededSource random([&clock] { return clock.seed_ticks(); });
+    ClockReseededSource clock_random([&clock] { return clock.seed_ticks(); });
     ModuleEnvironment environment{
         platform::executable_folder(),
         files,
         clock,
-        random,
+        random != nullptr ? *random : clock_random,
         [&make_audio]() -> std::unique_ptr<platform::AudioLayer> {
           if (!make_audio) {
             throw std::logic_error("this module was built without sound output");

@@ -9,6 +9,8 @@ using AudioFactory = std::function<std::unique_ptr<platform::AudioLayer>()>;
 // The process body of every module: binds the machine's files, clock, sound
 // output and error stream to the module and runs it. Modules with sound pass
 // their sound output; the others link none. Returns the exit status.
-int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio = {});
+// `random` replaces the clock-reseeded draws, for test programs only.
+int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio = {},
+                UniformSource* random = nullptr);
 
 }  // namespace qz

@@ -8,6 +8,8 @@ import tempfile
 import time
 from pathlib import Path
 
+FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR",
+                                   Path(__file__).resolve().parents[2] / "build/release/tests"))
 BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", Path(__file__).resolve().parents[2] / "build/release/bin"))
 HOST_RECORD = b'"a","b","c","d","e","f","g","h","i"\r\n'
 RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
@@ -17,10 +19,13 @@ class ModuleRun:
     """One module started from its own temporary folder."""
 
     def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None,
-                 keep_literal_copy=False):
+                 keep_literal_copy=False, program=None, args=()):
+        """Copies module `literal` (or the test `program` standing in for it)
+        into a new folder, under `file_name` if given, and starts it there."""
         self.folder = Path(tempfile.mkdtemp(prefix="qz-e2e-"))
-        self.executable = self.folder / (file_name or literal)
-        shutil.copy2(BIN_DIR / literal, self.executable)
+        source = Path(program) if program else BIN_DIR / literal
+        self.executable = self.folder / (file_name or source.name)
+        shutil.copy2(source, self.executable)
         if keep_literal_copy:
             shutil.copy2(BIN_DIR / literal, self.folder / literal)
         self.exchange = self.folder / "question.qzd"
@@ -32,7 +37,7 @@ class ModuleRun:
         self.started = time.monotonic()
         # Started from another folder: the module must find its file by itself.
         self.process = subprocess.Popen(
-            [str(self.executable)], cwd=tempfile.gettempdir(),
+            [str(self.executable), *args], cwd=tempfile.gettempdir(),
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=os.environ.copy())
 
     def wait(self, timeout=30):
