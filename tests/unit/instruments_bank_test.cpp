@@ -22,6 +22,7 @@
 
 #include "shell/cp1252.hpp"
 #include "shell/layouts.hpp"
+#include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
 
 namespace {
@@ -134,13 +135,9 @@ const Sound& sound_of(int n) { return kSounds[static_cast<std::size_t>(n - 74)];
 // The rows n for which bad(row, n) holds, as "3, 17" (empty when none).
 template <typename Predicate>
 std::string rows_where(Predicate bad) {
-  std::string listed;
-  for (int n = 1; n <= static_cast<int>(qz::banks::instruments_rows().size()); ++n) {
-    if (bad(row(n), n)) {
-      listed += (listed.empty() ? "" : ", ") + std::to_string(n);
-    }
-  }
-  return listed;
+  return qz::testing::rows_where(
+      qz::banks::instruments_rows(),
+      [&bad](const InstrumentRow& r, std::size_t n) { return bad(r, static_cast<int>(n)); });
 }
 
 // The answers a row shows: three in text rows, four in the others.

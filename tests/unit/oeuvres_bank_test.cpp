@@ -12,6 +12,7 @@
 
 #include "banks/oeuvres_bank.hpp"
 #include "shell/cp1252.hpp"
+#include "tests/support/bank_checks.hpp"
 
 namespace {
 
@@ -19,12 +20,9 @@ using qz::banks::ThreeAnswerRow;
 
 std::span<const ThreeAnswerRow> rows() { return qz::banks::oeuvres_rows(); }
 
-// Row numbers (1-based) of the rows for which `bad` holds, as " 12 40".
+// The rows for which `bad` holds, as "3, 17" (empty when none).
 std::string offending(const std::function<bool(const ThreeAnswerRow&)>& bad) {
-  std::string out;
-  for (std::size_t i = 0; i < rows().size(); ++i)
-    if (bad(rows()[i])) out += " " + std::to_string(i + 1);
-  return out;
+  return qz::testing::rows_where(rows(), bad);
 }
 
 bool any_text(const ThreeAnswerRow& r, const std::function<bool(std::string_view)>& bad) {
@@ -39,22 +37,7 @@ bool year_row(const ThreeAnswerRow& r) {
   return is_year(r.answers[0]) && is_year(r.answers[1]) && is_year(r.answers[2]);
 }
 
-// "XIXe siècle" -> 19; 0 when the text is not a century.
-int century(std::string_view s) {
-  constexpr std::string_view kTail = "e siècle";
-  if (s.size() <= kTail.size() || !s.ends_with(kTail)) return 0;
-  static const std::map<char, int> kValue{{'I', 1}, {'V', 5}, {'X', 10}, {'L', 50}, {'C', 100}};
-  int total = 0;
-  const std::string_view roman = s.substr(0, s.size() - kTail.size());
-  for (std::size_t i = 0; i < roman.size(); ++i) {
-    const auto it = kValue.find(roman[i]);
-    if (it == kValue.end()) return 0;
-    const bool before_larger =
-        i + 1 < roman.size() && kValue.count(roman[i + 1]) && kValue.at(roman[i + 1]) > it->second;
-    total += before_larger ? -it->second : it->second;
-  }
-  return total;
-}
+int century(std::string_view s) { return qz::testing::roman_century(s); }
 bool century_row(const ThreeAnswerRow& r) {
   return century(r.answers[0]) && century(r.answers[1]) && century(r.answers[2]);
 }
@@ -132,11 +115,11 @@ TEST(OeuvresBank, AnswersOfARowDiffer) {
 TEST(OeuvresBank, QuestionsAreDistinctButForTheTwoBorisRows) {
   std::map<std::string_view, int> seen;
   for (const auto& r : rows()) ++seen[r.question];
-  EXPECT_EQ(offending([&](const auto& r) { return seen[r.question] > 1; }), " 135 300");
+  EXPECT_EQ(offending([&](const auto& r) { return seen[r.question] > 1; }), "135, 300");
 }
 
 TEST(OeuvresBank, OnlyRow165IsAFullQuestion) {
-  EXPECT_EQ(offending([](const auto& r) { return r.question.ends_with("?"); }), " 165");
+  EXPECT_EQ(offending([](const auto& r) { return r.question.ends_with("?"); }), "165");
   EXPECT_TRUE(rows()[164].question.ends_with(" ?"));
 }
 

@@ -17,6 +17,7 @@
 
 #include "shell/cp1252.hpp"
 #include "shell/layouts.hpp"
+#include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
 
 namespace {
@@ -141,17 +142,10 @@ std::size_t right_index(const PortraitRow& row) {
   return row.correct.size() == 1 && at != std::string_view::npos ? at : 4;
 }
 
-// The rows for which `bad` holds, as "3, 17" (empty when none).
+// The rows for which bad(row, n) holds, as "3, 17" (empty when none).
 template <typename Predicate>
 std::string rows_where(Predicate bad) {
-  std::string listed;
-  const auto rows = portraits_rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (bad(rows[i], i + 1)) {
-      listed += (listed.empty() ? "" : ", ") + std::to_string(i + 1);
-    }
-  }
-  return listed;
+  return qz::testing::rows_where(portraits_rows(), bad);
 }
 
 std::size_t length(std::string_view text) { return qz::character_count(text); }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/cp1252.hpp"
+#include "tests/support/bank_checks.hpp"
 
 namespace {
 
@@ -28,14 +29,7 @@ std::array<std::string_view, 4> texts_of(const ThreeAnswerRow& row) {
 // The rows for which `bad` holds, as "3, 17" (empty when none).
 template <typename Predicate>
 std::string rows_where(Predicate bad) {
-  std::string listed;
-  const auto rows = theorie_rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (bad(rows[i])) {
-      listed += (listed.empty() ? "" : ", ") + std::to_string(i + 1);
-    }
-  }
-  return listed;
+  return qz::testing::rows_where(theorie_rows(), bad);
 }
 
 template <typename Predicate>
@@ -45,27 +39,7 @@ bool any_text(const ThreeAnswerRow& row, Predicate bad) {
 
 std::size_t length(std::string_view text) { return qz::character_count(text); }
 
-// Value of a Roman-numeral century such as "XVe siècle", or 0.
-int century_of(std::string_view text) {
-  static const std::map<char, int> kDigits = {{'I', 1},   {'V', 5},   {'X', 10},  {'L', 50},
-                                              {'C', 100}, {'D', 500}, {'M', 1000}};
-  std::size_t end = 0;
-  while (end < text.size() && kDigits.contains(text[end])) {
-    ++end;
-  }
-  const auto rest = text.substr(end);
-  const auto word = rest.find_first_not_of(' ', 1);
-  if (end == 0 || rest.substr(0, 2) != "e " || word == std::string_view::npos ||
-      rest.substr(word) != "siècle") {
-    return 0;
-  }
-  int value = 0;
-  for (std::size_t i = 0; i < end; ++i) {
-    const int digit = kDigits.at(text[i]);
-    value += (i + 1 < end && digit < kDigits.at(text[i + 1])) ? -digit : digit;
-  }
-  return value;
-}
+int century_of(std::string_view text) { return qz::testing::roman_century(text); }
 
 // Leading decimal number of a quantity such as "1650 et 1730", or -1.
 long leading_number(std::string_view text) {
