@@ -43,11 +43,11 @@ std::string note_sound(int key) {
 }
 
 std::vector<ResourceEntry> note_resources(const NoteVariant& variant) {
-  const std::string clef_folder = variant.clef == Clef::treble ? "treble" : "bass";
+  const std::string folder = variant.clef == Clef::treble ? "staff/treble/" : "staff/bass/";
   std::vector<ResourceEntry> entries;
   for (int position = variant.lowest_carried; position <= variant.highest_carried; ++position) {
     const std::string name = upper(position_name(variant.clef, position));
-    entries.push_back({"IMAGES", name, "staff/" + clef_folder + "/" + name + ".jpg", "", ""});
+    entries.push_back({"IMAGES", name, folder + name + ".jpg", "", ""});
     entries.push_back(
         {"DMSEG", name, "", "", note_sound(midi_key_of_position(variant.clef, position))});
   }

@@ -1,6 +1,5 @@
 #include "note_reading/notes.hpp"
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace qz::note_reading {
@@ -55,9 +54,11 @@ int midi_key_of_position(Clef clef, int position) {
 
 std::string position_name(Clef clef, int position) {
   const Note& note = notes()[static_cast<std::size_t>(note_of_position(clef, position) - 1)];
-  std::array<char, 4> digits{};
-  std::snprintf(digits.data(), digits.size(), "%02d", position);
-  return std::string(digits.data()) + "_" + std::string(note.position_word);
+  std::string name = position < 10 ? "0" : "";
+  name += std::to_string(position);
+  name += '_';
+  name += note.position_word;
+  return name;
 }
 
 PositionTable position_table(Clef clef, int lowest, int highest) {

@@ -4,7 +4,8 @@
 
 namespace qz {
 
-void CommandButton::set_Value(bool value) {
+// Not const, though the compiler would allow it: a press changes the window.
+void CommandButton::set_Value(bool value) {  // NOLINT(readability-make-member-function-const)
   if (!value) {
     return;
   }

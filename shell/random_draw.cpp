@@ -18,7 +18,7 @@ std::uint64_t mix(std::uint64_t x) {
 }  // namespace
 
 ClockReseededSource::ClockReseededSource(std::function<std::uint64_t()> clock_ticks)
-    : clock_ticks_(std::move(clock_ticks)), state_(0x2545F4914F6CDD1DULL) {}
+    : clock_ticks_(std::move(clock_ticks)) {}
 
 double ClockReseededSource::reseed_and_next() {
   state_ = mix(state_ ^ mix(clock_ticks_()));

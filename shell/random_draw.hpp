@@ -24,7 +24,7 @@ class ClockReseededSource final : public UniformSource {
 
  private:
   std::function<std::uint64_t()> clock_ticks_;
-  std::uint64_t state_;
+  std::uint64_t state_ = 0x2545F4914F6CDD1DULL;
 };
 
 // The largest whole number not above r * n, plus one: a value in 1..n for

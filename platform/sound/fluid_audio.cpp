@@ -16,17 +16,26 @@ namespace {
 // FluidSynth reports its failures through a log; keep the last message so
 // that a failed call can name its cause on the one error line, instead of
 // FluidSynth printing lines of its own.
-std::mutex last_message_mutex;
-std::string last_message;
+struct LastMessage {
+  std::mutex mutex;
+  std::string text;
+};
+
+LastMessage& last_message() {
+  static LastMessage last;
+  return last;
+}
 
 void keep_message(int /*level*/, const char* message, void* /*data*/) {
-  const std::lock_guard lock(last_message_mutex);
-  last_message = message;
+  LastMessage& last = last_message();
+  const std::lock_guard lock(last.mutex);
+  last.text = message;
 }
 
 std::string take_last_message() {
-  const std::lock_guard lock(last_message_mutex);
-  return std::exchange(last_message, "");
+  LastMessage& last = last_message();
+  const std::lock_guard lock(last.mutex);
+  return std::exchange(last.text, "");
 }
 
 void route_log(const FluidLibrary& fluid) {

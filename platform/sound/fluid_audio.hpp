@@ -10,9 +10,11 @@
 #include "platform/sound/mixer.hpp"
 #include "platform/sound/pulse_stream.hpp"
 
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_player_t;
+// FluidSynth's own type names, declared here so that users of this header
+// need not see FluidSynth.
+struct _fluid_hashtable_t;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+struct _fluid_synth_t;      // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+struct _fluid_player_t;     // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 namespace qz::platform {
 

@@ -10,7 +10,7 @@ namespace qz::platform {
 // or the frames of a WAVE recording.
 struct Segment {
   enum class Kind { midi, wave };
-  Kind kind;
+  Kind kind = Kind::midi;
   std::string midi;                  // the file's bytes, structure checked
   std::vector<float> stereo_frames;  // interleaved left, right at kSampleRate
 };
