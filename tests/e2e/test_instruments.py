@@ -72,8 +72,8 @@ class InstrumentsPlay(unittest.TestCase):
         return run, capture
 
     def test_a_listening_question_sounds_from_the_third_tick_and_ends_at_ten_seconds(self):
-        run, capture = self.run_row(93)  # maracas, a recording with a LIST chunk
-        self.assertEqual(run.fields()[6:8], ["100", "20_maracas"])
+        run, capture = self.run_row(98)  # the piano, a recording with a LIST chunk
+        self.assertEqual(run.fields()[6:8], ["100", "25_piano"])
         onset = capture.onset_index()
         self.assertIsNotNone(onset, "nothing was heard")
         heard_after = capture.time_of_sample(onset) - run.started
