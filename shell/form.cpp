@@ -19,18 +19,18 @@ void CommandButton::set_Value(bool value) {  // NOLINT(readability-make-member-f
 
 Form_jeu::Form_jeu(const WindowLayout& layout) : client(layout.client) {
   for (const auto& labels : {layout.question_labels, layout.labels}) {
-    for (const LabelSpec& spec : labels) {
-      Label& label = this->*spec.label;
+    for (const LabelSpec& control : labels) {
+      Label& label = this->*control.label;
       label.exists = true;
-      label.Caption = spec.caption;
-      label.position = spec.position;
+      label.Caption = control.caption;
+      label.position = control.position;
     }
   }
-  for (const ButtonSpec& spec : layout.buttons) {
-    CommandButton& button = this->*spec.button;
+  for (const ButtonSpec& control : layout.buttons) {
+    CommandButton& button = this->*control.button;
     button.exists = true;
-    button.Caption = spec.caption;
-    button.position = spec.position;
+    button.Caption = control.caption;
+    button.position = control.position;
   }
   if (layout.timer != nullptr) {
     Timer1.exists = true;

@@ -11,7 +11,8 @@ namespace qz::platform {
 
 PulseStream::PulseStream(const char* stream_name, int sample_rate, int block_frames, Render render)
     : block_frames_(block_frames), render_(std::move(render)) {
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate), 2};
+  const pa_sample_spec sample_format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate),
+                                     2};
   // Two blocks in the server's buffer: short enough to start a sound within
   // tens of milliseconds, long enough never to run dry.
   const auto block_bytes =
@@ -21,7 +22,7 @@ PulseStream::PulseStream(const char* stream_name, int sample_rate, int block_fra
                               static_cast<std::uint32_t>(-1)};
   int error = 0;
   connection_ = pa_simple_new(nullptr, "quiz module", PA_STREAM_PLAYBACK, nullptr, stream_name,
-                              &spec, nullptr, &buffer, &error);
+                              &sample_format, nullptr, &buffer, &error);
   if (connection_ == nullptr) {
     throw std::runtime_error(std::string("no sound server (PulseAudio): ") + pa_strerror(error));
   }
