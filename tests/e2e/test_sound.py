@@ -43,33 +43,47 @@ class PitchDetector(unittest.TestCase):
 class NoteModulesPlayTheirNote(unittest.TestCase):
     """Real modules playing into the sound server's null sink "qz"."""
 
-    def test_the_note_of_field_8_sounds_at_the_third_tick(self):
-        for literal in ("Treble7.exe", "Bass7.exe", "Treble2.exe"):
-            with tempfile.TemporaryDirectory() as folder:
-                capture = Capture(os.path.join(folder, "capture.raw"))
-                time.sleep(1.5)  # the idle sink delivers its first block late
-                run = ModuleRun(literal)
-                started = run.started
-                run.wait()
+    MODULES = ["Treble2.exe", "Treble3.exe", "Treble4.exe", "Treble5.exe", "Treble6.exe",
+               "Treble7.exe", "Bass2.exe", "Bass3.exe", "Bass4.exe", "Bass5.exe", "Bass6.exe",
+               "Bass7.exe"]
+
+    def test_every_module_sounds_the_note_of_field_8_at_the_third_tick(self):
+        # One capture while the twelve run one after the other: each note must
+        # start about 3 s after its module and nothing may sound before.
+        runs = []
+        with tempfile.TemporaryDirectory() as folder:
+            capture = Capture(os.path.join(folder, "capture.raw"))
+            time.sleep(1.5)  # the idle sink delivers its first block late
+            try:
+                for literal in self.MODULES:
+                    runs.append(ModuleRun(literal).wait())
+            finally:
                 time.sleep(0.3)
                 capture.stop()
-            try:
+        try:
+            first_time = capture.time_of_sample(0)
+            for run in runs:
+                literal = run.executable.name
                 with self.subTest(literal):
                     self.assertEqual(run.returncode, 0, run.stderr)
-                    onset = capture.onset_index()
-                    self.assertIsNotNone(onset, "nothing was heard")
-                    heard_after = capture.time_of_sample(onset) - started
+                    begin = max(0, int((run.started - first_time) * RATE))
+                    press = int((run.started + 2.5 - first_time) * RATE)
+                    self.assertGreater(press, 0, "the capture began too late")
+                    self.assertLess(abs(capture.samples[begin:press]).max(initial=0.0), SILENCE)
+                    window = capture.samples[press:int((run.started + 5.0 - first_time) * RATE)]
+                    loud = (abs(window) > 0.01).nonzero()[0]
+                    self.assertTrue(len(loud), "nothing was heard")
+                    onset = press + int(loud[0])
+                    heard_after = capture.time_of_sample(onset) - run.started
                     self.assertGreater(heard_after, 2.8)
                     self.assertLess(heard_after, 3.5)
-                    before_press = int((started + 2.5 - capture.time_of_sample(0)) * RATE)
-                    if before_press > 0:
-                        self.assertLess(abs(capture.samples[:before_press]).max(), SILENCE)
                     position = run.fields()[7]
                     expected = key_frequency(key_of(literal, position))
                     found = pitch(capture.samples, onset)
                     self.assertLess(abs(cents(found, expected)), 25,
                                     f"{position}: heard {found:.1f} Hz, expected {expected:.1f}")
-            finally:
+        finally:
+            for run in runs:
                 run.cleanup()
 
 
