@@ -44,6 +44,10 @@ class ModuleRun {
     if (module_.generator.attach) {
       module_.generator.attach(form_, environment_.random);
     }
+    if (form_.Timer1.exists && !module_.sound) {
+      // Nothing would ever unload the window.
+      throw std::logic_error("a window with a timer needs its countdown's press value");
+    }
     if (module_.sound) {
       form_.Command_sons_musiques.Click = [this] {
         play_question_sound(form_, *audio_, module_file_path_,

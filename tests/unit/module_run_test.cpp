@@ -240,6 +240,17 @@ TEST(Window, ModulesWithoutTimerEndInsideTheLoadHandlerWithoutTicks) {
   }
 }
 
+TEST(Window, ATimerWithoutACountdownIsRefusedRatherThanRunningForever) {
+  Harness h;
+  h.files.files[kExchange] = kHostRecord;
+  const ModuleDescriptor module{"Broken.exe", &layouts::note_reading, fixed_generator(h.log, "non"),
+                                std::nullopt};
+  EXPECT_EQ(h.run(module), 1);
+  EXPECT_EQ(h.errors, std::vector<std::string>{
+                          "Broken.exe: a window with a timer needs its countdown's press value"});
+  EXPECT_EQ(h.files.files[kExchange], kHostRecord);
+}
+
 TEST(Window, KindsHaveTheirControlsAndInitialCaptions) {
   const Form_jeu notes(layouts::note_reading);
   EXPECT_EQ(notes.Caption, "Form1");
