@@ -1,6 +1,5 @@
 #include "banks/instruments_bank.hpp"
 
-#include <cctype>
 #include <string>
 
 #include "shell/layouts.hpp"
@@ -59,21 +58,14 @@ ModuleDescriptor module() {
 }
 
 std::vector<ResourceEntry> resources() {
-  const auto upper = [](std::string_view name) {
-    std::string text(name);
-    for (char& c : text) {
-      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-  };
   std::vector<ResourceEntry> entries;
   for (const InstrumentRow& row : instruments_rows()) {
     if (!row.picture.empty()) {
-      const std::string name = upper(row.picture);
+      const std::string name = upper_case(row.picture);
       entries.push_back({"IMAGES", name, "instruments/pictures/" + name + ".jpg", "", ""});
     }
     if (!row.sound.empty()) {
-      const std::string name = upper(row.sound);
+      const std::string name = upper_case(row.sound);
       entries.push_back({"DMSEG", name, "instruments/sounds/" + name + ".wav", "", ""});
     }
   }

@@ -1,7 +1,6 @@
 #include "note_reading/note_resources.hpp"
 
 #include <array>
-#include <cctype>
 
 namespace qz::note_reading {
 namespace {
@@ -26,13 +25,6 @@ constexpr std::array<std::uint8_t, 65> kNoteTemplate = {
 };
 // clang-format on
 
-std::string upper(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string note_sound(int key) {
@@ -46,7 +38,7 @@ std::vector<ResourceEntry> note_resources(const NoteVariant& variant) {
   const std::string folder = variant.clef == Clef::treble ? "staff/treble/" : "staff/bass/";
   std::vector<ResourceEntry> entries;
   for (int position = variant.lowest_carried; position <= variant.highest_carried; ++position) {
-    const std::string name = upper(position_name(variant.clef, position));
+    const std::string name = upper_case(position_name(variant.clef, position));
     entries.push_back({"IMAGES", name, folder + name + ".jpg", "", ""});
     entries.push_back(
         {"DMSEG", name, "", "", note_sound(midi_key_of_position(variant.clef, position))});

@@ -13,14 +13,6 @@ bool all_digits(std::string_view text) {
   });
 }
 
-std::string upper(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return result;
-}
-
 std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
   std::uint32_t value = 0;
   for (std::size_t i = count; i > 0; --i) {
@@ -39,15 +31,23 @@ std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t cou
 
 }  // namespace
 
+std::string upper_case(std::string_view name) {
+  std::string result(name);
+  for (char& c : result) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return result;
+}
+
 std::string resource_key(std::string_view type, std::string_view name) {
   std::string canonical_name;
   if (all_digits(name)) {
     const auto first = name.find_first_not_of('0');
     canonical_name = first == std::string_view::npos ? "0" : std::string(name.substr(first));
   } else {
-    canonical_name = upper(name);
+    canonical_name = upper_case(name);
   }
-  return upper(type) + "/" + canonical_name;
+  return upper_case(type) + "/" + canonical_name;
 }
 
 std::vector<ResourceEntry> common_resources(std::string_view module_literal) {

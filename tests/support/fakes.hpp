@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -15,6 +14,7 @@
 #include "platform/clock.hpp"
 #include "platform/files.hpp"
 #include "shell/random_draw.hpp"
+#include "shell/resources.hpp"
 
 namespace qz::testing {
 
@@ -121,11 +121,8 @@ class RecordingAudio final : public platform::AudioLayer {
   void load_segment(const std::string& module_file_path, std::string_view name) override {
     log_.push_back("load " + module_file_path + " " + std::string(name));
     if (!known_segments.empty()) {
-      std::string upper(name);
-      for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      }
-      if (std::find(known_segments.begin(), known_segments.end(), upper) == known_segments.end()) {
+      if (std::find(known_segments.begin(), known_segments.end(), upper_case(name)) ==
+          known_segments.end()) {
         throw std::runtime_error("no such sound");
       }
     }
