@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "resource_format/resource_names.hpp"
 #include "shell/layouts.hpp"
 
 namespace qz::banks {

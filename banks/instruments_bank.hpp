@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "banks/module_questions.hpp"
-#include "shell/resources.hpp"
+#include "resource_format/asset_list.hpp"
 
 namespace qz::banks {
 

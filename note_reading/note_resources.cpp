@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "resource_format/resource_names.hpp"
+
 namespace qz::note_reading {
 namespace {
 

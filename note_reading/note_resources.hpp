@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "note_reading/variants.hpp"
-#include "shell/resources.hpp"
+#include "resource_format/asset_list.hpp"
 
 namespace qz::note_reading {
 

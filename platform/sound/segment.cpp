@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "shell/resources.hpp"
+#include "resource_format/asset_checks.hpp"
 
 namespace qz::platform {
 namespace {

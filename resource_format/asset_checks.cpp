@@ -1,17 +1,9 @@
-#include "shell/resources.hpp"
+#include "resource_format/asset_checks.hpp"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 
 namespace qz {
 namespace {
-
-bool all_digits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-  });
-}
 
 std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
   std::uint32_t value = 0;
@@ -30,40 +22,6 @@ std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t cou
 }
 
 }  // namespace
-
-std::string upper_case(std::string_view name) {
-  std::string result(name);
-  for (char& c : result) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return result;
-}
-
-std::string resource_key(std::string_view type, std::string_view name) {
-  std::string canonical_name;
-  if (all_digits(name)) {
-    const auto first = name.find_first_not_of('0');
-    canonical_name = first == std::string_view::npos ? "0" : std::string(name.substr(first));
-  } else {
-    canonical_name = upper_case(name);
-  }
-  return upper_case(type) + "/" + canonical_name;
-}
-
-std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
-  std::string stem(module_literal);
-  if (const auto dot = stem.rfind('.'); dot != std::string::npos) {
-    stem.erase(dot);
-  }
-  // Language 1036 is French (France), the language of every resource.
-  const std::string version_record =
-      "FileVersion=3.0.0.0\r\nProductVersion=3.0.0.0\r\n"
-      "Language=1036\r\nInternalName=" +
-      stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
-  return {{"IMAGES", "100", "common/100.jpg", "", ""},
-          {"ICON", "1", "common/icon.ico", "", ""},
-          {"VERSION", "1", "", "", version_record}};
-}
 
 std::optional<std::string> jpeg_problem(std::string_view bytes) {
   if (bytes.size() < 4 || big_endian(bytes, 0, 2) != 0xFFD8U) {

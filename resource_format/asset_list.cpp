@@ -1,0 +1,20 @@
+#include "resource_format/asset_list.hpp"
+
+namespace qz {
+
+std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
+  std::string stem(module_literal);
+  if (const auto dot = stem.rfind('.'); dot != std::string::npos) {
+    stem.erase(dot);
+  }
+  // Language 1036 is French (France), the language of every resource.
+  const std::string version_record =
+      "FileVersion=3.0.0.0\r\nProductVersion=3.0.0.0\r\n"
+      "Language=1036\r\nInternalName=" +
+      stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
+  return {{"IMAGES", "100", "common/100.jpg", "", ""},
+          {"ICON", "1", "common/icon.ico", "", ""},
+          {"VERSION", "1", "", "", version_record}};
+}
+
+}  // namespace qz

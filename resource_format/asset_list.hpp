@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+
+// One resource a module carries: its type and name, and where its bytes come
+// from: a file below the resources folder, or bytes made at build time.
+struct ResourceEntry {
+  std::string type;
+  std::string name;
+  std::string source_file;    // relative to resources/, empty when generated
+  std::string fallback_file;  // taken when source_file is not there; may be empty
+  std::string bytes;          // generated content
+};
+
+// What every module carries besides its own pictures and sounds: the blank
+// picture "100", the program icon and the version record.
+std::vector<ResourceEntry> common_resources(std::string_view module_literal);
+
+}  // namespace qz
