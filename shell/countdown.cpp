@@ -29,19 +29,4 @@ void countdown_step(Form_jeu& form, int press_value) {
   }
 }
 
-void run_event_loop(Form_jeu& form, platform::Clock& clock, std::chrono::milliseconds created_at) {
-  const std::chrono::milliseconds interval(form.Timer1.Interval);
-  std::chrono::milliseconds next_due = created_at + interval;
-  while (!form.unloaded() && form.Timer1.exists && form.Timer1.Enabled) {
-    clock.sleep_until(next_due);
-    if (form.Timer1.Timer_tick) {
-      form.Timer1.Timer_tick();
-    }
-    const std::chrono::milliseconds now = clock.now();
-    do {
-      next_due += interval;
-    } while (next_due <= now);
-  }
-}
-
 }  // namespace qz

@@ -10,7 +10,7 @@ constexpr int kEnd = -1;
 // Byte-at-a-time view of a ByteSource, read in blocks.
 class BlockReader {
  public:
-  explicit BlockReader(platform::ByteSource& source) : source_(source) {}
+  explicit BlockReader(ByteSource& source) : source_(source) {}
 
   int peek() {
     if (pos_ == length_ && !at_end_) {
@@ -33,7 +33,7 @@ class BlockReader {
   [[nodiscard]] std::size_t consumed() const { return consumed_; }
 
  private:
-  platform::ByteSource& source_;
+  ByteSource& source_;
   std::array<char, 4096> block_{};
   std::size_t pos_ = 0;
   std::size_t length_ = 0;
@@ -87,7 +87,7 @@ bool read_field(BlockReader& in, std::string& value) {
 
 }  // namespace
 
-HostFields read_host_fields(platform::ByteSource& source) {
+HostFields read_host_fields(ByteSource& source) {
   BlockReader in(source);
   HostFields fields;
   while (fields.count < kHostFieldsNeeded && read_field(in, fields.values[fields.count])) {
@@ -97,7 +97,7 @@ HostFields read_host_fields(platform::ByteSource& source) {
   return fields;
 }
 
-void consume_host_record(platform::ByteSource& source) {
+void consume_host_record(ByteSource& source) {
   const HostFields fields = read_host_fields(source);
   if (fields.bytes_read == 0) {
     throw std::runtime_error("the file is empty, 9 fields needed");

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/files.hpp"
+#include "shell/files.hpp"
 
 namespace qz {
 
@@ -34,10 +34,10 @@ struct HostFields {
 inline constexpr std::size_t kHostFieldsNeeded = 9;
 inline constexpr std::size_t kKeptFieldBytes = 4096;
 
-HostFields read_host_fields(platform::ByteSource& source);
+HostFields read_host_fields(ByteSource& source);
 
 // Consumes the host's record; throws std::runtime_error ("8 fields, 9
 // needed", "the file is empty") when it holds fewer than nine fields.
-void consume_host_record(platform::ByteSource& source);
+void consume_host_record(ByteSource& source);
 
 }  // namespace qz

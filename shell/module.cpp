@@ -2,6 +2,7 @@
 
 #include "shell/countdown.hpp"
 #include "shell/host_record_reader.hpp"
+#include "shell/paths.hpp"
 #include "shell/record.hpp"
 
 namespace qz {
@@ -20,7 +21,7 @@ void in_step(const std::string& step, Action&& action) {
 }
 
 // Click handler of Command_sons_musiques.
-void play_question_sound(const Form_jeu& form, platform::AudioLayer& audio,
+void play_question_sound(const Form_jeu& form, AudioLayer& audio,
                          const std::string& module_file_path, int final_performance_value) {
   if (form.Label_musiques_sons.Caption == "non") {
     return;
@@ -38,8 +39,10 @@ class ModuleRun {
   ModuleRun(const ModuleDescriptor& module, ModuleEnvironment& environment)
       : module_(module),
         environment_(environment),
-        exchange_path_(platform::join_path(environment.module_folder, kExchangeFileName)),
-        module_file_path_(platform::join_path(environment.module_folder, module.literal)),
+        exchange_path_(
+            join_path(environment.module_folder, environment.path_separator, kExchangeFileName)),
+        module_file_path_(
+            join_path(environment.module_folder, environment.path_separator, module.literal)),
         form_(*module.window) {
     if (module_.generator.attach) {
       module_.generator.attach(form_, environment_.random);
@@ -55,6 +58,7 @@ class ModuleRun {
       };
       form_.Timer1.Timer_tick = [this] { countdown_step(form_, module_.sound->press_value); };
     }
+    environment_.window.create(form_);
   }
 
   void load() {
@@ -79,9 +83,7 @@ class ModuleRun {
     }
   }
 
-  void run_until_unloaded(std::chrono::milliseconds created_at) {
-    run_event_loop(form_, environment_.clock, created_at);
-  }
+  void run_until_unloaded() { environment_.window.run_events(form_); }
 
  private:
   const ModuleDescriptor& module_;
@@ -89,17 +91,16 @@ class ModuleRun {
   std::string exchange_path_;
   std::string module_file_path_;
   Form_jeu form_;
-  std::unique_ptr<platform::AudioLayer> audio_;
+  std::unique_ptr<AudioLayer> audio_;
 };
 
 }  // namespace
 
 int run_module(const ModuleDescriptor& module, ModuleEnvironment& environment) {
   try {
-    const std::chrono::milliseconds created_at = environment.clock.now();
     ModuleRun run(module, environment);
     run.load();
-    run.run_until_unloaded(created_at);
+    run.run_until_unloaded();
     return 0;
   } catch (const std::exception& error) {
     environment.report_error(std::string(module.literal) + ": " + error.what());

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/audio.hpp"
-#include "platform/clock.hpp"
-#include "platform/files.hpp"
+#include "shell/audio.hpp"
+#include "shell/files.hpp"
 #include "shell/form.hpp"
 #include "shell/random_draw.hpp"
+#include "shell/window.hpp"
 
 namespace qz {
 
@@ -39,13 +39,15 @@ struct ModuleDescriptor {
   std::optional<SoundSpec> sound;
 };
 
-// What a run takes from the machine it runs on.
+// What a run takes from the machine it runs on. Built with designated
+// initialisers; fields with a default may be left out.
 struct ModuleEnvironment {
-  std::string module_folder;  // folder of the running executable
-  platform::FileSystem& files;
-  platform::Clock& clock;
+  std::string module_folder;  // folder of the running executable, no trailing separator
+  char path_separator = '/';
+  FileSystem& files;
   UniformSource& random;
-  std::function<std::unique_ptr<platform::AudioLayer>()> make_audio;
+  WindowBackend& window;
+  std::function<std::unique_ptr<AudioLayer>()> make_audio;
   std::function<void(std::string_view line)> report_error;
 };
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio.hpp"
-#include "platform/clock.hpp"
-#include "platform/files.hpp"
+#include "resource_format/resource_names.hpp"
+#include "shell/audio.hpp"
+#include "shell/clock.hpp"
+#include "shell/files.hpp"
 #include "shell/random_draw.hpp"
-#include "shell/resources.hpp"
 
 namespace qz::testing {
 
@@ -45,7 +45,7 @@ class ScriptedSource final : public UniformSource {
 };
 
 // Time moves only when the code under test sleeps or a test advances it.
-class ScriptedClock final : public platform::Clock {
+class ScriptedClock final : public Clock {
  public:
   std::chrono::milliseconds now() override { return now_; }
   void sleep_until(std::chrono::milliseconds when) override {
@@ -60,13 +60,13 @@ class ScriptedClock final : public platform::Clock {
   std::chrono::milliseconds now_{1000000};
 };
 
-class MemoryFileSystem final : public platform::FileSystem {
+class MemoryFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::vector<std::string> log;                  // "read <path>", "replace <path>"
   std::vector<std::string>* also_log = nullptr;  // to interleave with other fakes' logs
 
-  std::unique_ptr<platform::ByteSource> open_for_reading(const std::string& path) override {
+  std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override {
     note("read " + path);
     const auto it = files.find(path);
     if (it == files.end()) {
@@ -86,7 +86,7 @@ class MemoryFileSystem final : public platform::FileSystem {
     }
   }
 
-  class StringSource final : public platform::ByteSource {
+  class StringSource final : public ByteSource {
    public:
     explicit StringSource(std::string text, std::size_t block = 7)
         : text_(std::move(text)), block_(block) {}
@@ -106,7 +106,7 @@ class MemoryFileSystem final : public platform::FileSystem {
 };
 
 // Records every call; fails where told to.
-class RecordingAudio final : public platform::AudioLayer {
+class RecordingAudio final : public AudioLayer {
  public:
   explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
   bool fail_start = false;

@@ -32,6 +32,13 @@ Generator fixed_generator(std::vector<std::string>& log, std::string sound, bool
   return generator;
 }
 
+// The window created now and its events run to the end.
+void run_headless(Form_jeu& form, Clock& clock) {
+  HeadlessWindow window(clock);
+  window.create(form);
+  window.run_events(form);
+}
+
 struct Harness {
   testing::MemoryFileSystem files;
   testing::ScriptedClock clock;
@@ -42,24 +49,23 @@ struct Harness {
   bool fail_audio_start = false;
   std::vector<std::string> known_segments;
 
-  ModuleEnvironment environment() {
-    return ModuleEnvironment{"/modules",
-                             files,
-                             clock,
-                             random,
-                             [this] {
-                               auto audio = std::make_unique<testing::RecordingAudio>(log);
-                               audio->fail_start = fail_audio_start;
-                               audio->known_segments = known_segments;
-                               return audio;
-                             },
-                             [this](std::string_view line) { errors.emplace_back(line); }};
-  }
-
   int run(const ModuleDescriptor& module) {
     files.also_log = &log;
-    ModuleEnvironment env = environment();
-    return run_module(module, env);
+    HeadlessWindow window(clock);
+    ModuleEnvironment environment{
+        .module_folder = "/modules",
+        .files = files,
+        .random = random,
+        .window = window,
+        .make_audio =
+            [this] {
+              auto audio = std::make_unique<testing::RecordingAudio>(log);
+              audio->fail_start = fail_audio_start;
+              audio->known_segments = known_segments;
+              return audio;
+            },
+        .report_error = [this](std::string_view line) { errors.emplace_back(line); }};
+    return run_module(module, environment);
   }
 };
 
@@ -143,7 +149,7 @@ TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {
     seen.push_back(form.Label_timer.Caption);
   };
   testing::ScriptedClock clock;
-  run_event_loop(form, clock, clock.now());
+  run_headless(form, clock);
   EXPECT_EQ(seen, (std::vector<std::string>{"4", "3", "press at 2", "2", "1", "0"}));
   EXPECT_EQ(presses, 1);
   EXPECT_TRUE(form.unloaded());
@@ -153,14 +159,16 @@ TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {
 TEST(Countdown, TicksDueDuringALongHandlerAreHandledOnceAfterIt) {
   Form_jeu form(layouts::note_reading);
   testing::ScriptedClock clock;
+  HeadlessWindow window(clock);
   const milliseconds created = clock.now();
+  window.create(form);
   clock.advance(milliseconds(2500));  // the load handler took 2.5 s
   std::vector<milliseconds> tick_times;
   form.Timer1.Timer_tick = [&] {
     tick_times.push_back(clock.now() - created);
     countdown_step(form, 2);
   };
-  run_event_loop(form, clock, created);
+  window.run_events(form);
   EXPECT_EQ(tick_times,
             (std::vector<milliseconds>{milliseconds(2500), milliseconds(3000), milliseconds(4000),
                                        milliseconds(5000), milliseconds(6000)}));
@@ -176,7 +184,7 @@ TEST(Countdown, InstrumentsPressAtSevenAndEndAfterTenTicks) {
     countdown_step(form, 7);
   };
   testing::ScriptedClock clock;
-  run_event_loop(form, clock, clock.now());
+  run_headless(form, clock);
   EXPECT_EQ(presses, std::vector<std::string>{"7"});
   EXPECT_EQ(ticks, 10);
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace qz::platform {
+namespace qz {
 
 // Time as the window's event loop and the random draws see it.
 class Clock {
@@ -18,4 +18,4 @@ class Clock {
   virtual std::uint64_t seed_ticks() = 0;
 };
 
-}  // namespace qz::platform
+}  // namespace qz

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace qz::platform {
+namespace qz {
 
 // The module's sound output. Every call throws std::runtime_error naming the
 // cause when it fails.
@@ -21,4 +21,4 @@ class AudioLayer {
   virtual void set_master_volume(int hundredths_of_db) = 0;
 };
 
-}  // namespace qz::platform
+}  // namespace qz

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace qz::platform {
+namespace qz {
 
 // A file opened for reading, read in pieces so that a huge file is never
 // held whole. Failures throw std::runtime_error naming the cause.
@@ -28,17 +28,4 @@ class FileSystem {
   virtual void replace_contents(const std::string& path, std::string_view bytes) = 0;
 };
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
-
-inline std::string join_path(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  path += kPathSeparator;
-  path += name;
-  return path;
-}
-
-}  // namespace qz::platform
+}  // namespace qz

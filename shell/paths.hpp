@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+// The module's paths: a folder, the platform's separator, a file name.
+// Splitting accepts both '/' and '\\', so that one helper serves both
+// platforms.
+
+std::string join_path(std::string_view folder, char separator, std::string_view name);
+
+// What follows the last separator; the whole path when it has none.
+std::string_view file_name_of(std::string_view path);
+
+// What precedes the last separator: "." when there is none, the separator
+// itself when the path is just below the root ("/question.qzd" -> "/").
+std::string_view folder_of(std::string_view path);
+
+}  // namespace qz

@@ -1,0 +1,22 @@
+#include "shell/window.hpp"
+
+namespace qz {
+
+void HeadlessWindow::create(const Form_jeu& /*form*/) { created_at_ = clock_.now(); }
+
+void HeadlessWindow::run_events(Form_jeu& form) {
+  const std::chrono::milliseconds interval(form.Timer1.Interval);
+  std::chrono::milliseconds next_due = created_at_ + interval;
+  while (!form.unloaded() && form.Timer1.exists && form.Timer1.Enabled) {
+    clock_.sleep_until(next_due);
+    if (form.Timer1.Timer_tick) {
+      form.Timer1.Timer_tick();
+    }
+    const std::chrono::milliseconds now = clock_.now();
+    do {
+      next_due += interval;
+    } while (next_due <= now);
+  }
+}
+
+}  // namespace qz
