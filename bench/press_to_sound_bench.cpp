@@ -8,7 +8,7 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/sound/fluid_audio.hpp"
+#include "platform/posix/fluid_setup.hpp"
 
 namespace {
 
@@ -20,7 +20,7 @@ void BM_PressToFirstSample(benchmark::State& state) {
   std::unique_ptr<qz::platform::FluidAudio> synthesizer;
   for (auto _ : state) {
     state.PauseTiming();  // a fresh synthesizer each time, so no note still rings
-    synthesizer = std::make_unique<qz::platform::FluidAudio>(qz::platform::default_soundfont());
+    synthesizer = std::make_unique<qz::platform::FluidAudio>(qz::platform::fluid_setup());
     synthesizer->start_synthesizer();
     synthesizer->wait_for_synthesizer();
     state.ResumeTiming();

@@ -15,16 +15,17 @@ namespace {
 
 const std::string kHostRecord = "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",\"g\",\"h\",\"i\"\r\n";
 
-void run_once(qz::platform::FileSystem& files, const std::string& folder,
-              const qz::ModuleDescriptor& module, qz::UniformSource& random) {
+void run_once(qz::FileSystem& files, const std::string& folder, const qz::ModuleDescriptor& module,
+              qz::UniformSource& random) {
   qz::testing::ScriptedClock clock;
+  qz::HeadlessWindow window(clock);
   qz::ModuleEnvironment environment{
-      folder,
-      files,
-      clock,
-      random,
-      [] { return std::make_unique<qz::platform::SilentAudio>(); },
-      [](std::string_view line) { throw std::runtime_error(std::string(line)); }};
+      .module_folder = folder,
+      .files = files,
+      .random = random,
+      .window = window,
+      .make_audio = [] { return std::make_unique<qz::platform::SilentAudio>(); },
+      .report_error = [](std::string_view line) { throw std::runtime_error(std::string(line)); }};
   benchmark::DoNotOptimize(qz::run_module(module, environment));
 }
 

@@ -4,33 +4,35 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/posix/clock.hpp"
-#include "platform/posix/files.hpp"
-#include "platform/posix/process.hpp"
+#include "platform/process.hpp"
+#include "platform/system.hpp"
 
 namespace qz {
 
 int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio,
                 UniformSource* random) {
+  const auto report = [&module](std::string_view line) {
+    platform::report_error(module.literal, line);
+  };
   try {
-    platform::PosixFileSystem files;
-    platform::SystemClock clock;
-    ClockReseededSource clock_random([&clock] { return clock.seed_ticks(); });
+    platform::System system = platform::make_system();
+    ClockReseededSource clock_random([&system] { return system.clock->seed_ticks(); });
     ModuleEnvironment environment{
-        platform::executable_folder(),
-        files,
-        clock,
-        random != nullptr ? *random : clock_random,
-        [&make_audio]() -> std::unique_ptr<platform::AudioLayer> {
+        .module_folder = system.module_folder,
+        .path_separator = system.path_separator,
+        .files = *system.files,
+        .random = random != nullptr ? *random : clock_random,
+        .window = *system.window,
+        .make_audio = [&make_audio]() -> std::unique_ptr<AudioLayer> {
           if (!make_audio) {
             throw std::logic_error("this module was built without sound output");
           }
           return make_audio();
         },
-        platform::write_error_line};
+        .report_error = report};
     return run_module(module, environment);
   } catch (const std::exception& error) {
-    platform::write_error_line(std::string(module.literal) + ": " + error.what());
+    report(std::string(module.literal) + ": " + error.what());
     return 1;
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/audio.hpp"
+#include "shell/audio.hpp"
 
 namespace qz::platform {
 

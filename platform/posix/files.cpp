@@ -9,41 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/posix/descriptor.hpp"
+#include "shell/paths.hpp"
+
 namespace qz::platform {
 namespace {
-
-std::runtime_error errno_error(int error) {
-  if (error == ENOENT) {
-    return std::runtime_error("no such file");
-  }
-  return std::runtime_error(std::strerror(error));
-}
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  FileDescriptor(FileDescriptor&&) = delete;
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  [[nodiscard]] int get() const { return fd_; }
-  // Closes now, reporting the failure a destructor could not.
-  void close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-      throw errno_error(errno);
-    }
-  }
-
- private:
-  int fd_;
-};
 
 class PosixByteSource final : public ByteSource {
  public:
@@ -63,24 +33,6 @@ class PosixByteSource final : public ByteSource {
  private:
   FileDescriptor fd_;
 };
-
-void write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
-    if (count < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      throw errno_error(errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(count));
-  }
-}
-
-std::string folder_of(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-}
 
 mode_t default_file_mode() {
   const mode_t mask = ::umask(0);
@@ -118,7 +70,9 @@ void PosixFileSystem::replace_contents(const std::string& path, std::string_view
     throw errno_error(errno);
   }
 
-  std::string temporary = folder_of(path) + "/.question.qzd.XXXXXX";
+  // The temporary file's name: a dot, the file's own name and a unique tail.
+  std::string temporary =
+      join_path(folder_of(path), '/', "." + std::string(file_name_of(path)) + ".XXXXXX");
   std::vector<char> name(temporary.begin(), temporary.end());
   name.push_back('\0');
   FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));

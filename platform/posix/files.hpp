@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/files.hpp"
+#include "shell/files.hpp"
 
 namespace qz::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/process.hpp"
+#include "platform/process.hpp"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -8,6 +8,9 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/posix/descriptor.hpp"
+#include "shell/paths.hpp"
 
 namespace qz::platform {
 
@@ -19,9 +22,7 @@ std::string executable_folder() {
       throw std::runtime_error(std::string("cannot find the executable: ") + std::strerror(errno));
     }
     if (static_cast<std::size_t>(length) < buffer.size()) {
-      const std::string path(buffer.data(), static_cast<std::size_t>(length));
-      const auto slash = path.rfind('/');
-      return slash == 0 ? std::string("/") : path.substr(0, slash);
+      return std::string(folder_of({buffer.data(), static_cast<std::size_t>(length)}));
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -33,19 +34,11 @@ void lower_this_thread_priority() {
   ::setpriority(PRIO_PROCESS, thread_id, 19);
 }
 
-void write_error_line(std::string_view line) {
-  std::string text(line);
-  text += '\n';
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const ssize_t count = ::write(STDERR_FILENO, rest.data(), rest.size());
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      return;  // nowhere left to report to
-    }
-    rest.remove_prefix(static_cast<std::size_t>(count));
+void report_error(std::string_view /*title*/, std::string_view line) {
+  try {
+    write_all(STDERR_FILENO, std::string(line) + '\n');
+  } catch (const std::runtime_error&) {
+    // Nowhere left to report to; the exit status still says it failed.
   }
 }
 

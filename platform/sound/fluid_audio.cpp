@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/posix/process.hpp"
+#include "platform/process.hpp"
 #include "platform/resource_file.hpp"
 #include "platform/sound/fluid_library.hpp"
 
@@ -55,17 +55,7 @@ constexpr int kBlockFrames = 1024;
 
 }  // namespace
 
-std::string default_soundfont() {
-  // TimGM6mb is 6 MB and loads in about 50 ms; the 148 MB FluidR3 set sounds
-  // richer but would take half a second of every note module's life.
-  return "/usr/share/sounds/sf2/TimGM6mb.sf2";
-}
-
-std::unique_ptr<AudioLayer> make_sound_output() {
-  return std::make_unique<FluidAudio>(default_soundfont());
-}
-
-FluidAudio::FluidAudio(std::string soundfont) : soundfont_(std::move(soundfont)) {}
+FluidAudio::FluidAudio(FluidSetup setup) : setup_(std::move(setup)) {}
 
 FluidAudio::~FluidAudio() {
   stream_.reset();
@@ -86,11 +76,11 @@ FluidAudio::~FluidAudio() {
 }
 
 void FluidAudio::start() {
-  if (!std::filesystem::is_regular_file(soundfont_)) {
-    throw std::runtime_error("soundfont " + soundfont_ + " is missing");
+  if (!std::filesystem::is_regular_file(setup_.soundfont)) {
+    throw std::runtime_error("soundfont " + setup_.soundfont + " is missing");
   }
-  stream_ = std::make_unique<PulseStream>(
-      "question", kSampleRate, kBlockFrames,
+  stream_ = setup_.open_stream(
+      kSampleRate, kBlockFrames,
       [this](float* left, float* right, int frames) { render(left, right, frames); });
   start_synthesizer();
 }
@@ -102,7 +92,7 @@ void FluidAudio::start_synthesizer() {
 void FluidAudio::make_synthesizer() {
   lower_this_thread_priority();  // the record comes first
   try {
-    const FluidLibrary& fluid = FluidLibrary::get();
+    const FluidLibrary& fluid = FluidLibrary::get(setup_.library_file);
     route_log(fluid);
     fluid_ = &fluid;
     settings_ = fluid.new_settings();
@@ -114,9 +104,10 @@ void FluidAudio::make_synthesizer() {
     if (synth == nullptr) {
       throw std::runtime_error("cannot create the synthesizer: " + take_last_message());
     }
-    if (fluid.synth_sfload(synth, soundfont_.c_str(), 1) == FLUID_FAILED) {
+    if (fluid.synth_sfload(synth, setup_.soundfont.c_str(), 1) == FLUID_FAILED) {
       fluid.delete_synth(synth);
-      throw std::runtime_error("cannot load soundfont " + soundfont_ + ": " + take_last_message());
+      throw std::runtime_error("cannot load soundfont " + setup_.soundfont + ": " +
+                               take_last_message());
     }
     synth_.store(synth);
   } catch (const std::exception& error) {

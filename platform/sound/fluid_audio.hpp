@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio.hpp"
 #include "platform/sound/mixer.hpp"
-#include "platform/sound/pulse_stream.hpp"
+#include "platform/sound/output_stream.hpp"
+#include "shell/audio.hpp"
 
 // FluidSynth's own type names, declared here so that users of this header
 // need not see FluidSynth.
@@ -20,12 +20,19 @@ namespace qz::platform {
 
 struct FluidLibrary;
 
+// What the platform supplies to the synthesizer: where its files are and
+// where its sound goes.
+struct FluidSetup {
+  std::string soundfont;         // a General MIDI soundfont file
+  std::string library_file;      // FluidSynth's shared library
+  OpenOutputStream open_stream;  // the machine's sound output
+};
+
 // Sound through FluidSynth: MIDI segments play on a General MIDI synthesizer,
-// WAVE segments are mixed into the same output stream, which goes to the
-// system's sound server.
+// WAVE segments are mixed into the same output stream.
 class FluidAudio final : public AudioLayer {
  public:
-  explicit FluidAudio(std::string soundfont);
+  explicit FluidAudio(FluidSetup setup);
   ~FluidAudio() override;
   FluidAudio(const FluidAudio&) = delete;
   FluidAudio& operator=(const FluidAudio&) = delete;
@@ -50,7 +57,7 @@ class FluidAudio final : public AudioLayer {
  private:
   void make_synthesizer();
 
-  std::string soundfont_;
+  FluidSetup setup_;
   const FluidLibrary* fluid_ = nullptr;
   _fluid_hashtable_t* settings_ = nullptr;
   std::atomic<_fluid_synth_t*> synth_{nullptr};  // set once ready, read by the stream
@@ -59,13 +66,7 @@ class FluidAudio final : public AudioLayer {
   std::vector<_fluid_player_t*> players_;  // kept to the end: released segments play on
   std::shared_ptr<const Segment> current_;
   Mixer mixer_;
-  std::unique_ptr<PulseStream> stream_;  // last: stopped first
+  std::unique_ptr<OutputStream> stream_;  // last: stopped first
 };
-
-// The General MIDI soundfont of this platform.
-std::string default_soundfont();
-
-// The sound output of the modules that play.
-std::unique_ptr<AudioLayer> make_sound_output();
 
 }  // namespace qz::platform

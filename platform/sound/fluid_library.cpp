@@ -1,29 +1,20 @@
 #include "platform/sound/fluid_library.hpp"
 
-#include <dlfcn.h>
-
 #include <stdexcept>
-#include <string>
+
+#include "platform/shared_library.hpp"
 
 namespace qz::platform {
 namespace {
 
-constexpr const char* kLibraryName = "libfluidsynth.so.3";
-
 template <typename Function>
-void resolve(void* library, const char* name, Function& function) {
-  void* symbol = ::dlsym(library, name);
-  if (symbol == nullptr) {
-    throw std::runtime_error(std::string(kLibraryName) + " has no " + name);
-  }
-  function = reinterpret_cast<Function>(symbol);  // NOLINT: dlsym hands out void*
+void resolve(const SharedLibrary& library, const char* name, Function& function) {
+  // A symbol's address is handed out untyped; its type is FluidSynth's.
+  function = reinterpret_cast<Function>(library.symbol(name));  // NOLINT
 }
 
-FluidLibrary load() {
-  void* library = ::dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    throw std::runtime_error(std::string("cannot load ") + kLibraryName + ": " + ::dlerror());
-  }
+FluidLibrary load(const std::string& file) {
+  const SharedLibrary library(file);
   FluidLibrary fluid{};
   resolve(library, "fluid_set_log_function", fluid.set_log_function);
   resolve(library, "new_fluid_settings", fluid.new_settings);
@@ -42,8 +33,8 @@ FluidLibrary load() {
 
 }  // namespace
 
-const FluidLibrary& FluidLibrary::get() {
-  static const FluidLibrary fluid = load();
+const FluidLibrary& FluidLibrary::get(const std::string& file) {
+  static const FluidLibrary fluid = load(file);
   return fluid;
 }
 

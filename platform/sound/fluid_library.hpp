@@ -2,6 +2,8 @@
 
 #include <fluidsynth.h>
 
+#include <string>
+
 namespace qz::platform {
 
 // The FluidSynth functions the modules use, resolved from the shared library
@@ -22,8 +24,9 @@ struct FluidLibrary {
   decltype(&::fluid_player_add_mem) player_add_mem;
   decltype(&::fluid_player_play) player_play;
 
-  // Loads the library once; throws std::runtime_error naming what is missing.
-  static const FluidLibrary& get();
+  // Loads the library from `file` on the first call, and hands out the same
+  // functions afterwards; throws std::runtime_error naming what is missing.
+  static const FluidLibrary& get(const std::string& file);
 };
 
 }  // namespace qz::platform

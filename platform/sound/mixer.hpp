@@ -22,8 +22,6 @@ class Mixer {
   // already holding the synthesizer's output), then applies level and limiter.
   void process(float* left, float* right, int frames);
 
-  [[nodiscard]] float gain() const { return gain_.load(); }
-
  private:
   struct Voice {
     std::shared_ptr<const Segment> wave;

@@ -7,6 +7,8 @@
 
 #include "note_reading/note_resources.hpp"
 #include "platform/resource_file.hpp"
+#include "resource_format/asset_checks.hpp"
+#include "resource_format/resource_names.hpp"
 
 namespace qz {
 namespace {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/posix/files.hpp"
-#include "platform/posix/process.hpp"
+#include "platform/process.hpp"
 
 namespace qz::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/sound/pulse_stream.hpp"
+#include "platform/posix/pulse_stream.hpp"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -9,7 +9,7 @@
 
 namespace qz::platform {
 
-PulseStream::PulseStream(const char* stream_name, int sample_rate, int block_frames, Render render)
+PulseStream::PulseStream(int sample_rate, int block_frames, RenderBlock render)
     : block_frames_(block_frames), render_(std::move(render)) {
   const pa_sample_spec sample_format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate),
                                      2};
@@ -21,7 +21,7 @@ PulseStream::PulseStream(const char* stream_name, int sample_rate, int block_fra
                               static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                               static_cast<std::uint32_t>(-1)};
   int error = 0;
-  connection_ = pa_simple_new(nullptr, "quiz module", PA_STREAM_PLAYBACK, nullptr, stream_name,
+  connection_ = pa_simple_new(nullptr, "quiz module", PA_STREAM_PLAYBACK, nullptr, "question",
                               &sample_format, nullptr, &buffer, &error);
   if (connection_ == nullptr) {
     throw std::runtime_error(std::string("no sound server (PulseAudio): ") + pa_strerror(error));

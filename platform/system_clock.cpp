@@ -1,4 +1,4 @@
-#include "platform/posix/clock.hpp"
+#include "platform/system_clock.hpp"
 
 #include <thread>
 

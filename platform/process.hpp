@@ -5,6 +5,8 @@
 
 namespace qz::platform {
 
+// Services of the running process, implemented by each platform's backend.
+
 // The folder that holds the running executable, without a trailing
 // separator, whatever the current directory.
 std::string executable_folder();
@@ -13,7 +15,8 @@ std::string executable_folder();
 // background work that must not slow down the request.
 void lower_this_thread_priority();
 
-// One line on the standard error stream.
-void write_error_line(std::string_view line);
+// The module's error report: one line, on the standard error stream (and,
+// on a desktop platform, shown to the user under `title`).
+void report_error(std::string_view title, std::string_view line);
 
 }  // namespace qz::platform

@@ -4,7 +4,8 @@
 
 #include <stdexcept>
 
-#include "shell/resources.hpp"
+#include "resource_format/resource_names.hpp"
+#include "shell/paths.hpp"
 
 namespace qz::platform {
 
@@ -22,15 +23,6 @@ struct ResourceFile::Archive {
   Archive& operator=(Archive&&) = delete;
 };
 
-namespace {
-
-std::string file_name_of(const std::string& path) {
-  const auto slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
 ResourceFile::ResourceFile(const std::string& path)
     : path_(path), archive_(std::make_unique<Archive>()) {
   int error = 0;
@@ -41,7 +33,8 @@ ResourceFile::ResourceFile(const std::string& path)
     std::string cause =
         error == ZIP_ER_NOZIP ? "the file carries no resources" : zip_error_strerror(&details);
     zip_error_fini(&details);
-    throw std::runtime_error("cannot open the resources of " + file_name_of(path) + ": " + cause);
+    throw std::runtime_error("cannot open the resources of " + std::string(file_name_of(path)) +
+                             ": " + cause);
   }
   const zip_int64_t count = zip_get_num_entries(archive_->zip, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -62,7 +55,7 @@ std::vector<ResourceInfo> ResourceFile::list() const {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive_->zip, index, 0, &stat) != 0) {
-      throw std::runtime_error("cannot read the resources of " + file_name_of(path_));
+      throw std::runtime_error("cannot read the resources of " + std::string(file_name_of(path_)));
     }
     const auto slash = key.find('/');
     resources.push_back({key.substr(0, slash), key.substr(slash + 1), stat.size});
@@ -80,13 +73,15 @@ std::optional<std::string> ResourceFile::find(std::string_view type, std::string
   zip_file_t* file = nullptr;
   if (zip_stat_index(archive_->zip, found->second, 0, &stat) != 0 ||
       (file = zip_fopen_index(archive_->zip, found->second, 0)) == nullptr) {
-    throw std::runtime_error("cannot read resource " + found->first + " of " + file_name_of(path_));
+    throw std::runtime_error("cannot read resource " + found->first + " of " +
+                             std::string(file_name_of(path_)));
   }
   std::string bytes(stat.size, '\0');
   const zip_int64_t read = zip_fread(file, bytes.data(), bytes.size());
   zip_fclose(file);
   if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
-    throw std::runtime_error("cannot read resource " + found->first + " of " + file_name_of(path_));
+    throw std::runtime_error("cannot read resource " + found->first + " of " +
+                             std::string(file_name_of(path_)));
   }
   return bytes;
 }
@@ -95,7 +90,7 @@ std::string ResourceFile::read(std::string_view type, std::string_view name) con
   auto bytes = find(type, name);
   if (!bytes) {
     throw std::runtime_error("no " + std::string(type) + " resource \"" + std::string(name) +
-                             "\" in " + file_name_of(path_));
+                             "\" in " + std::string(file_name_of(path_)));
   }
   return std::move(*bytes);
 }

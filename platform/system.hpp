@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "shell/clock.hpp"
+#include "shell/files.hpp"
+#include "shell/window.hpp"
+
+namespace qz::platform {
+
+// What one module run takes from the machine, made by the backend this
+// program was built for: platform/posix or platform/win32, chosen by the
+// build. The sound output is made apart (sound_output.hpp) so that modules
+// without sound link none.
+struct System {
+  std::string module_folder;  // no trailing separator
+  char path_separator = '/';
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<Clock> clock;
+  std::unique_ptr<WindowBackend> window;  // after the clock it may use
+};
+
+System make_system();
+
+}  // namespace qz::platform
