@@ -1,21 +1,24 @@
 // Build step: lays out in a folder, as TYPE/NAME files, every resource a
-// module carries, after checking each one; tools/append_resources.py then
-// appends them to the module's executable.
+// module carries, after checking each one, with a manifest that the packers
+// read: tools/append_resources.py (the ZIP appended to a POSIX executable)
+// and tools/write_resource_script.py (the resource script of a Windows one).
 //
 //   qz_stage_resources MODULE RESOURCES_DIR OUT_DIR
-#include <array>
+//
+// MODULE is the name of the module's entry file, modules/MODULE.cpp. The
+// manifest OUT_DIR/manifest.txt holds the module's file name (its record
+// literal) on its first line, then one TYPE/NAME key per line.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
-#include "banks/instruments_bank.hpp"
-#include "banks/oeuvres_bank.hpp"
-#include "banks/portraits_bank.hpp"
-#include "banks/theorie_bank.hpp"
+#include "banks/bank_modules.hpp"
 #include "note_reading/note_resources.hpp"
-#include "shell/resources.hpp"
+#include "resource_format/asset_checks.hpp"
+#include "resource_format/asset_list.hpp"
+#include "resource_format/resource_names.hpp"
 
 namespace {
 
@@ -26,30 +29,13 @@ struct Module {
   std::vector<qz::ResourceEntry> resources;
 };
 
-std::vector<qz::ResourceEntry> no_resources() { return {}; }
-
-struct BankModule {
-  const char* name;
-  qz::ModuleDescriptor (*module)();
-  std::vector<qz::ResourceEntry> (*resources)();
-};
-
-// clang-format off
-constexpr std::array<BankModule, 4> kBankModules = {{
-    {"oeuvres", qz::banks::oeuvres::module, no_resources},
-    {"theorie", qz::banks::theorie::module, no_resources},
-    {"portraits", qz::banks::portraits::module, qz::banks::portraits::resources},
-    {"instruments", qz::banks::instruments::module, qz::banks::instruments::resources},
-}};
-// clang-format on
-
 Module module_named(const std::string& name) {
   for (const auto& variant : qz::note_reading::note_variants()) {
     if (variant.name == name) {
       return {std::string(variant.literal), qz::note_reading::note_resources(variant)};
     }
   }
-  for (const BankModule& bank : kBankModules) {
+  for (const auto& bank : qz::banks::bank_modules()) {
     if (name == bank.name) {
       return {std::string(bank.module().literal), bank.resources()};
     }
@@ -86,6 +72,9 @@ void stage(const std::string& name, const fs::path& resources_dir, const fs::pat
   entries.insert(entries.end(), module.resources.begin(), module.resources.end());
 
   fs::remove_all(out_dir);
+  fs::create_directories(out_dir);
+  std::ofstream manifest(out_dir / "manifest.txt", std::ios::binary);
+  manifest << module.literal << '\n';
   for (const qz::ResourceEntry& entry : entries) {
     fs::path source = resources_dir / entry.source_file;
     if (!entry.fallback_file.empty() && !fs::exists(source)) {
@@ -97,12 +86,17 @@ void stage(const std::string& name, const fs::path& resources_dir, const fs::pat
     if (const auto problem = problem_of(entry, bytes)) {
       throw std::runtime_error(what + ": " + *problem);
     }
-    const fs::path target = out_dir / qz::resource_key(entry.type, entry.name);
+    const std::string key = qz::resource_key(entry.type, entry.name);
+    const fs::path target = out_dir / key;
     if (fs::exists(target)) {
       throw std::runtime_error(what + ": resource " + target.filename().string() + " listed twice");
     }
     fs::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary) << bytes;
+    manifest << key << '\n';
+  }
+  if (!manifest.flush()) {
+    throw std::runtime_error((out_dir / "manifest.txt").string() + ": cannot write");
   }
 }
 
