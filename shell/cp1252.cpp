@@ -65,19 +65,6 @@ std::optional<char32_t> next_code_point(std::string_view text, std::size_t& pos)
   return value;
 }
 
-void append_utf8(std::string& out, char32_t code_point) {
-  if (code_point < 0x80) {
-    out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    out += static_cast<char>(0xC0 | (code_point >> 6U));
-    out += static_cast<char>(0x80 | (code_point & 0x3FU));
-  } else {
-    out += static_cast<char>(0xE0 | (code_point >> 12U));
-    out += static_cast<char>(0x80 | ((code_point >> 6U) & 0x3FU));
-    out += static_cast<char>(0x80 | (code_point & 0x3FU));
-  }
-}
-
 }  // namespace
 
 std::optional<std::string> to_cp1252(std::string_view utf8) {
@@ -98,28 +85,21 @@ std::optional<std::string> to_cp1252(std::string_view utf8) {
   return out;
 }
 
-std::string from_cp1252(std::string_view cp1252) {
-  std::string out;
-  out.reserve(cp1252.size() * 2);
-  for (const char c : cp1252) {
-    const auto byte = static_cast<std::uint8_t>(c);
-    char32_t code_point = byte;
-    if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0) {
-      code_point = kHighControls[byte - 0x80];
+bool is_valid_utf8(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (!next_code_point(text, pos)) {
+      return false;
     }
-    append_utf8(out, code_point);
   }
-  return out;
+  return true;
 }
 
-std::size_t character_count(std::string_view utf8) {
-  std::size_t count = 0;
-  for (const char c : utf8) {
-    if ((static_cast<std::uint8_t>(c) & 0xC0U) != 0x80U) {
-      ++count;
-    }
+char32_t cp1252_character(unsigned char byte) {
+  if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80U] != 0) {
+    return kHighControls[byte - 0x80U];
   }
-  return count;
+  return byte;
 }
 
 }  // namespace qz

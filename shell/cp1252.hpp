@@ -13,12 +13,13 @@ namespace qz {
 // UTF-8 or holds a character outside the code page.
 std::optional<std::string> to_cp1252(std::string_view utf8);
 
-// The UTF-8 text of CP1252 bytes. The five bytes the code page leaves
-// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same
-// value, as Windows does.
-std::string from_cp1252(std::string_view cp1252);
+// Whether a text is well-formed UTF-8: no overlong forms, no surrogates, no
+// code point beyond U+10FFFF.
+bool is_valid_utf8(std::string_view text);
 
-// Number of characters (code points) of a valid UTF-8 text.
-std::size_t character_count(std::string_view utf8);
+// The character of one CP1252 byte. The five bytes the code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 control of the
+// same value, as Windows reads them; to_cp1252 never writes them.
+char32_t cp1252_character(unsigned char byte);
 
 }  // namespace qz

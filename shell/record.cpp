@@ -20,7 +20,9 @@ std::string encode_record(const QuestionRecord& record) {
     const auto bytes = to_cp1252(record[i]);
     if (!bytes) {
       throw std::logic_error("field " + std::to_string(i + 1) +
-                             " holds a character outside code page 1252: " + record[i]);
+                             (is_valid_utf8(record[i])
+                                  ? " holds a character outside code page 1252: " + record[i]
+                                  : std::string(" is not valid UTF-8")));
     }
     if (i > 0) {
       line += ',';

@@ -24,6 +24,7 @@
 #include "shell/layouts.hpp"
 #include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
+#include "tests/support/text.hpp"
 
 namespace {
 
@@ -159,7 +160,7 @@ std::string small_letters(std::string_view name) {
   return out;
 }
 
-std::size_t length(std::string_view text) { return qz::character_count(text); }
+std::size_t length(std::string_view text) { return qz::testing::character_count(text); }
 
 std::string_view trimmed(std::string_view text) {
   while (text.ends_with(' ')) {

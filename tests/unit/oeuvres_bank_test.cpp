@@ -13,6 +13,7 @@
 #include "banks/oeuvres_bank.hpp"
 #include "shell/cp1252.hpp"
 #include "tests/support/bank_checks.hpp"
+#include "tests/support/text.hpp"
 
 namespace {
 
@@ -65,14 +66,14 @@ TEST(OeuvresBank, CorrectPositionsAreOneToThreeWithFixedCounts) {
 
 TEST(OeuvresBank, TextLengthsStayWithinLimits) {
   EXPECT_EQ(offending([](const auto& r) {
-              const auto n = qz::character_count(r.question);
+              const auto n = qz::testing::character_count(r.question);
               return n < 15 || n > 108;
             }),
             "")
       << "question outside 15..108 characters";
   EXPECT_EQ(offending([](const auto& r) {
               return std::any_of(r.answers.begin(), r.answers.end(),
-                                 [](auto a) { return qz::character_count(a) > 67; });
+                                 [](auto a) { return qz::testing::character_count(a) > 67; });
             }),
             "")
       << "answer over 67 characters";
@@ -206,8 +207,8 @@ TEST(OeuvresBank, QuotedRowsStandWordForWord) {
     EXPECT_EQ(got.answers, want.answers) << "row " << n;
     EXPECT_EQ(got.correct, want.correct) << "row " << n;
   }
-  EXPECT_EQ(qz::character_count(rows()[34].question), 108u);
-  EXPECT_EQ(qz::character_count(rows()[164].answers[0]), 67u);
+  EXPECT_EQ(qz::testing::character_count(rows()[34].question), 108u);
+  EXPECT_EQ(qz::testing::character_count(rows()[164].answers[0]), 67u);
 
   // What the record carries: one byte per character, blanks and commas kept.
   EXPECT_EQ(qz::to_cp1252(rows()[0].question),

@@ -19,6 +19,7 @@
 #include "shell/layouts.hpp"
 #include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
+#include "tests/support/text.hpp"
 
 namespace {
 
@@ -148,7 +149,7 @@ std::string rows_where(Predicate bad) {
   return qz::testing::rows_where(portraits_rows(), bad);
 }
 
-std::size_t length(std::string_view text) { return qz::character_count(text); }
+std::size_t length(std::string_view text) { return qz::testing::character_count(text); }
 
 TEST(PortraitsBank, HoldsOneHundredAndFourRowsWithTheCorrectPositionCounts) {
   ASSERT_EQ(portraits_rows().size(), kRowCount);

@@ -4,6 +4,7 @@
 
 #include "shell/cp1252.hpp"
 #include "shell/layouts.hpp"
+#include "tests/support/text.hpp"
 
 namespace qz {
 namespace {
@@ -52,7 +53,7 @@ TEST(RecordFields, ComeFromTheLabelsAndTheModuleLiteral) {
 TEST(Cp1252, RoundTripsEveryCharacterOfTheCodePage) {
   for (int byte = 1; byte < 256; ++byte) {
     const std::string original(1, static_cast<char>(byte));
-    const auto back = to_cp1252(from_cp1252(original));
+    const auto back = to_cp1252(testing::from_cp1252(original));
     if (byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D) {
       continue;  // undefined in the code page
     }
@@ -62,7 +63,25 @@ TEST(Cp1252, RoundTripsEveryCharacterOfTheCodePage) {
   EXPECT_EQ(to_cp1252("œ"), std::string("\x9C"));
   EXPECT_EQ(to_cp1252("’"), std::string("\x92"));
   EXPECT_FALSE(to_cp1252("\xC0\x80").has_value());  // overlong
-  EXPECT_EQ(character_count("Ré œ"), 4U);
+}
+
+TEST(Cp1252, SurrogatesAreNotUtf8AndTheRecordSaysSo) {
+  EXPECT_TRUE(is_valid_utf8("\xED\x9F\xBF"));       // U+D7FF, just below
+  EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // U+D800
+  EXPECT_FALSE(is_valid_utf8("\xED\xBF\xBF"));      // U+DFFF
+  EXPECT_TRUE(is_valid_utf8("\xEE\x80\x80"));       // U+E000, just above
+  EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+  QuestionRecord record;
+  record[2] = "Mi\xED\xA0\x80";
+  try {
+    encode_record(record);
+    FAIL() << "a surrogate was written";
+  } catch (const std::logic_error& error) {
+    EXPECT_STREQ(error.what(), "field 3 is not valid UTF-8");
+  }
+  record[2] = "Ré €";
+  record[3] = "\xE2\x86\x92";  // an arrow: valid, but not in the code page
+  EXPECT_THROW(encode_record(record), std::logic_error);
 }
 
 }  // namespace

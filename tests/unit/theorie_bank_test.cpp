@@ -15,6 +15,7 @@
 
 #include "shell/cp1252.hpp"
 #include "tests/support/bank_checks.hpp"
+#include "tests/support/text.hpp"
 
 namespace {
 
@@ -37,7 +38,7 @@ bool any_text(const ThreeAnswerRow& row, Predicate bad) {
   return std::ranges::any_of(texts_of(row), bad);
 }
 
-std::size_t length(std::string_view text) { return qz::character_count(text); }
+std::size_t length(std::string_view text) { return qz::testing::character_count(text); }
 
 int century_of(std::string_view text) { return qz::testing::roman_century(text); }
 
