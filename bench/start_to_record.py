@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Time from starting a module process to its record standing on disk.
 
-    bench/start_to_record.py [--runs N] [MODULE.exe]
+    bench/start_to_record.py [--runs N] [--reference] [MODULE.exe]
 
 Polls the exchange file as fast as it can after starting the module and
-stops the module once the record has replaced the host's request.
+stops the module once the record has replaced the host's request. With
+--reference, also builds bench/durable_write_reference.c (the least a module
+can do: read the file, temporary file, fsync, rename) and times it in turns
+with the module, so that both see the same machine, and prints the ratio.
 """
 
 import argparse
@@ -20,8 +23,8 @@ ROOT = Path(__file__).resolve().parents[1]
 HOST = b'"a","b","c","d","e","f","g","h","i"\r\n'
 
 
-def one_run(executable: Path, folder: Path) -> float:
-    exchange = folder / "question.qzd"
+def one_run(executable: Path) -> float:
+    exchange = executable.parent / "question.qzd"
     exchange.write_bytes(HOST)
     started = time.perf_counter()
     process = subprocess.Popen([str(executable)], stderr=subprocess.PIPE)
@@ -40,22 +43,44 @@ def one_run(executable: Path, folder: Path) -> float:
         process.wait()
 
 
+def summary(name: str, times: list) -> str:
+    times = sorted(t * 1000 for t in times)
+    return (f"{name}: start to record on disk over {len(times)} runs: "
+            f"median {statistics.median(times):.2f} ms, min {times[0]:.2f} ms, "
+            f"max {times[-1]:.2f} ms")
+
+
 def main() -> None:
     parser = argparse.ArgumentParser()
     parser.add_argument("module", nargs="?", default="Treble7.exe")
     parser.add_argument("--runs", type=int, default=20)
+    parser.add_argument("--reference", action="store_true",
+                        help="time the minimal C program in turns and print the ratio")
     parser.add_argument("--bin", default=os.environ.get("QZ_BIN_DIR", ROOT / "build/release/bin"))
     args = parser.parse_args()
     folder = Path(tempfile.mkdtemp(prefix="qz-bench-"))
     try:
-        executable = folder / args.module
+        (folder / "module").mkdir()
+        executable = folder / "module" / args.module
         shutil.copy2(Path(args.bin) / args.module, executable)
-        times = sorted(one_run(executable, folder) * 1000 for _ in range(args.runs))
+        reference = None
+        if args.reference:
+            (folder / "reference").mkdir()
+            reference = folder / "reference" / "reference"
+            subprocess.run(["cc", "-O2", "-o", str(reference),
+                            str(ROOT / "bench/durable_write_reference.c")], check=True)
+        module_times, reference_times = [], []
+        for _ in range(args.runs):
+            module_times.append(one_run(executable))
+            if reference:
+                reference_times.append(one_run(reference))
     finally:
         shutil.rmtree(folder)
-    print(f"{args.module}: start to record on disk over {args.runs} runs: "
-          f"median {statistics.median(times):.2f} ms, min {times[0]:.2f} ms, "
-          f"max {times[-1]:.2f} ms")
+    print(summary(args.module, module_times))
+    if reference_times:
+        print(summary("reference C program", reference_times))
+        ratio = statistics.median(module_times) / statistics.median(reference_times)
+        print(f"{args.module} / reference: {ratio:.2f}x (medians)")
 
 
 if __name__ == "__main__":
