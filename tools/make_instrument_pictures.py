@@ -19,8 +19,15 @@ SVGs are rendered by rsvg-convert at about eight times the final size, laid on
 white, turned when the entry asks for it (long instruments lie along the
 diagonal of the picture so that they fill it), cropped to their ink, reduced
 with a Lanczos filter to fit the frame minus a margin and centred.  An entry's
-`scale` shrinks the instrument inside the frame where its size relative to a
-neighbour matters (the piccolo against the flute).
+`scale` can shrink the instrument inside the frame (no entry uses it now).
+
+Some drawings hold more than the instrument, composed in the SVG itself,
+where the picture alone would leave room for doubt at 146 x 200:
+  - the double bass stands beside a grown-up and the cello beside an
+    orchestra chair, on one floor, so that their sizes tell them apart;
+  - beside the oboe and the piccolo a magnifying glass shows the oboe's
+    double reed (2.7 times larger) and the piccolo's lip plate (3 times);
+    the piccolo lies aslant and takes less of its frame than the flute.
 
 The JPEG quality is 90; it steps down while a picture would pass MAX_BYTES
 and up while a very plain one stays under MIN_BYTES.  Nothing depends on the
@@ -95,17 +102,17 @@ PICTURES = [
     ("21_FLUTE", clipart("recreation/music/flute_ganson.svg")),
     ("22_GCAISSE", drawing("grosse_caisse.svg")),
     ("23_HARPE", clipart("recreation/music/harp2_ganson.svg")),
-    ("24_HAUTBOIS", clipart("recreation/music/oboe_ganson.svg")),
-    ("25_PICCOLO", drawing("piccolo.svg", rotate=50, scale=0.7)),
+    ("24_HAUTBOIS", drawing("hautbois.svg")),
+    ("25_PICCOLO", drawing("piccolo.svg")),
     ("26_TAMBOUR", emoji(0x1F941)),
     ("27_BALAFON", drawing("balafon.svg")),
     ("28_TROMBONE", clipart("recreation/music/tenor_trombone_ganson.svg")),
     ("29_TROMPETTE", clipart("recreation/music/trumpet_b_flat_colour_ganso.svg", rotate=35)),
     ("30_TUBA", drawing("tuba.svg")),
     ("31_VIOLON", clipart("recreation/music/violin_colour_ganson.svg", rotate=90)),
-    ("32_VIOLONCELLE", clipart("recreation/music/cello_ganson.svg")),
+    ("32_VIOLONCELLE", drawing("violoncelle.svg")),
     ("33_GUIRO", drawing("guiro.svg", rotate=55)),
-    ("34_SAXO", clipart("recreation/music/saxophone_jarno_vasamaa_.svg")),
+    ("34_SAXO", drawing("saxophone.svg")),
     ("35_CYMBALES", drawing("cymbales.svg")),
     ("36_MARACAS", clipart("recreation/music/maracas_ganson.svg")),
     ("37_CLOCHES", drawing("cloches.svg")),

@@ -1034,11 +1034,8 @@ def draw_body(canvas, h, rng, c):
                         (cx + side * 22, nb + 20), (cx + side * 28, nb + 26),
                         (cx + side * 6, 200), (cx + side * 3, 200),
                         (cx + side * 6, nb + 12)], fill=coat_dark)
-    if c.neck == "bowtie":
-        tie = (40, 36, 40)
-        canvas.polygon([(cx - 1, nb), (cx - 8, nb - 4), (cx - 8, nb + 4)], fill=tie)
-        canvas.polygon([(cx + 1, nb), (cx + 8, nb - 4), (cx + 8, nb + 4)], fill=tie)
-    else:
+    if c.neck != "bowtie":
+        # A necktie goes under the collar points, which hide the sides of its knot.
         tie = rng.choice(TIES)
         if c.row == 62:  # colourful shirt and tie
             tie = (200, 90, 40)
@@ -1055,6 +1052,12 @@ def draw_body(canvas, h, rng, c):
                         (cx + side * 8, nb + 4)], fill=shirt)
         canvas.line([(cx + side * 1, nb - 1), (cx + side * 10, nb - 8), (cx + side * 8, nb + 4)],
                     shade(shirt, -0.25), 0.5)
+    if c.neck == "bowtie":
+        # A bow tie sits in front of the collar, so it is drawn after it.
+        tie = (40, 36, 40)
+        canvas.polygon([(cx - 1, nb), (cx - 8, nb - 4), (cx - 8, nb + 4)], fill=tie)
+        canvas.polygon([(cx + 1, nb), (cx + 8, nb - 4), (cx + 8, nb + 4)], fill=tie)
+        canvas.ellipse((cx - 2, nb - 2, cx + 2, nb + 2), fill=shade(tie, 0.25))
 
 
 # --- ground, frame, flag and plate ------------------------------------------
