@@ -33,6 +33,11 @@ class ModuleInfo:
     label: str
     seconds: int  # how long the module lives: its countdown, 0 when it has none
 
+    @property
+    def title(self) -> str:
+        """The module named alone, as the quiz's header names it."""
+        return f"{self.group}, {self.label.lower()}" if NOTE_MODULE.match(self.name) else self.label
+
 
 def describe(file: Path) -> ModuleInfo | None:
     """What the page says about a module file; None for a file that is no module."""
