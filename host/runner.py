@@ -1,0 +1,19 @@
+"""How a module file is started. The host prepares the module's folder (the
+module file and its exchange file); a runner only starts the program there.
+
+A runner for other executables (Windows ones under Wine, say) is another
+class with the same `start`."""
+
+import subprocess
+from pathlib import Path
+
+
+class NativeRunner:
+    """Runs a module file as a program of this machine: no arguments, the
+    host's environment (the sound server's address among it), started from
+    the module's folder. stderr is kept for the module's error line."""
+
+    def start(self, module_file: Path, folder: Path) -> subprocess.Popen:
+        return subprocess.Popen([str(module_file.absolute())], cwd=folder,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
