@@ -1,17 +1,13 @@
 #include "resource_format/asset_checks.hpp"
 
 #include <cstdint>
+#include <stdexcept>
+
+#include "resource_format/midi_file.hpp"
+#include "resource_format/wave_file.hpp"
 
 namespace qz {
 namespace {
-
-std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = count; i > 0; --i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i - 1]);
-  }
-  return value;
-}
 
 std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t count) {
   std::uint32_t value = 0;
@@ -62,58 +58,21 @@ std::optional<std::string> jpeg_problem(std::string_view bytes) {
 }
 
 std::optional<std::string> midi_problem(std::string_view bytes) {
-  if (bytes.size() < 14 || bytes.substr(0, 4) != "MThd" || big_endian(bytes, 4, 4) != 6) {
-    return "not a Standard MIDI File (no MThd header)";
+  try {
+    parse_midi(bytes);
+    return std::nullopt;
+  } catch (const std::runtime_error& error) {
+    return error.what();
   }
-  const std::uint32_t format = big_endian(bytes, 8, 2);
-  const std::uint32_t tracks = big_endian(bytes, 10, 2);
-  if (format > 2 || tracks == 0 || (format == 0 && tracks != 1)) {
-    return "MIDI header with format " + std::to_string(format) + " and " + std::to_string(tracks) +
-           " tracks";
-  }
-  std::size_t at = 14;
-  for (std::uint32_t track = 1; track <= tracks; ++track) {
-    if (at + 8 > bytes.size() || bytes.substr(at, 4) != "MTrk") {
-      return "MIDI track " + std::to_string(track) + " missing";
-    }
-    const std::uint32_t length = big_endian(bytes, at + 4, 4);
-    if (length > bytes.size() - at - 8) {
-      return "MIDI track " + std::to_string(track) + " runs past the end of the file";
-    }
-    at += 8 + length;
-  }
-  return std::nullopt;
 }
 
 std::optional<std::string> wave_problem(std::string_view bytes) {
-  if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") {
-    return "not a RIFF WAVE file";
+  try {
+    parse_wave(bytes);
+    return std::nullopt;
+  } catch (const std::runtime_error& error) {
+    return error.what();
   }
-  bool has_format = false;
-  std::size_t at = 12;
-  while (at + 8 <= bytes.size()) {
-    const std::string_view id = bytes.substr(at, 4);
-    const std::uint32_t length = little_endian(bytes, at + 4, 4);
-    if (length > bytes.size() - at - 8) {
-      return "WAVE chunk \"" + std::string(id) + "\" runs past the end of the file";
-    }
-    if (id == "fmt ") {
-      if (length < 16 || little_endian(bytes, at + 8, 2) != 1) {
-        return "WAVE is not PCM";
-      }
-      const std::uint32_t rate = little_endian(bytes, at + 12, 4);
-      const std::uint32_t bits = little_endian(bytes, at + 22, 2);
-      if (rate != 44100 || bits != 16) {
-        return "WAVE of " + std::to_string(bits) + " bits at " + std::to_string(rate) +
-               " Hz, 16 bits at 44100 Hz needed";
-      }
-      has_format = true;
-    } else if (id == "data") {
-      return has_format ? std::nullopt : std::optional<std::string>("WAVE data before its format");
-    }
-    at += 8 + length + (length % 2);  // chunks are padded to even sizes
-  }
-  return "WAVE without data";
 }
 
 }  // namespace qz

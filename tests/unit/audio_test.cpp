@@ -7,46 +7,12 @@
 #include "note_reading/note_resources.hpp"
 #include "platform/sound/mixer.hpp"
 #include "platform/sound/segment.hpp"
+#include "tests/support/wave.hpp"
 
 namespace qz::platform {
 namespace {
 
-void put_le(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out += static_cast<char>((value >> (8 * i)) & 0xFFU);
-  }
-}
-
-// A PCM WAVE of `frames` stereo frames (left ramps, right constant), with an
-// optional LIST chunk between fmt and data as recorders often write.
-std::string wave(int frames, bool with_list, int rate = kSampleRate) {
-  std::string fmt = "fmt ";
-  put_le(fmt, 16, 4);
-  put_le(fmt, 1, 2);  // PCM
-  put_le(fmt, 2, 2);
-  put_le(fmt, static_cast<std::uint32_t>(rate), 4);
-  put_le(fmt, static_cast<std::uint32_t>(rate * 4), 4);
-  put_le(fmt, 4, 2);
-  put_le(fmt, 16, 2);
-  std::string list;
-  if (with_list) {
-    list = "LIST";
-    put_le(list, 14, 4);
-    list += "INFOINAM";
-    put_le(list, 2, 4);
-    list += "x";
-    list += '\0';
-  }
-  std::string data = "data";
-  put_le(data, static_cast<std::uint32_t>(frames * 4), 4);
-  for (int i = 0; i < frames; ++i) {
-    put_le(data, static_cast<std::uint32_t>(static_cast<std::int16_t>(i * 100)) & 0xFFFFU, 2);
-    put_le(data, 8192, 2);
-  }
-  std::string file = "RIFF";
-  put_le(file, static_cast<std::uint32_t>(4 + fmt.size() + list.size() + data.size()), 4);
-  return file + "WAVE" + fmt + list + data;
-}
+using testing::wave;
 
 TEST(Segment, MidiAndWaveDecodeAndAnExtraChunkIsSkipped) {
   const auto note = decode_segment(note_reading::note_sound(60));

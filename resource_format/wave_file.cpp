@@ -1,0 +1,60 @@
+#include "resource_format/wave_file.hpp"
+
+#include <stdexcept>
+#include <string>
+
+namespace qz {
+namespace {
+
+std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
+  std::uint32_t value = 0;
+  for (std::size_t i = count; i > 0; --i) {
+    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i - 1]);
+  }
+  return value;
+}
+
+}  // namespace
+
+WaveSound parse_wave(std::string_view bytes) {
+  if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") {
+    throw std::runtime_error("not a RIFF WAVE file");
+  }
+  WaveSound sound;
+  std::size_t at = 12;
+  while (at + 8 <= bytes.size()) {
+    const std::string_view id = bytes.substr(at, 4);
+    const std::uint32_t length = little_endian(bytes, at + 4, 4);
+    if (length > bytes.size() - at - 8) {
+      throw std::runtime_error("WAVE chunk \"" + std::string(id) +
+                               "\" runs past the end of the file");
+    }
+    if (id == "fmt ") {
+      if (length < 16 || little_endian(bytes, at + 8, 2) != 1) {
+        throw std::runtime_error("WAVE is not PCM");
+      }
+      const std::uint32_t channels = little_endian(bytes, at + 10, 2);
+      const std::uint32_t rate = little_endian(bytes, at + 12, 4);
+      const std::uint32_t bits = little_endian(bytes, at + 22, 2);
+      if (rate != kWaveSampleRate || bits != 16) {
+        throw std::runtime_error("WAVE of " + std::to_string(bits) + " bits at " +
+                                 std::to_string(rate) + " Hz, 16 bits at 44100 Hz needed");
+      }
+      if (channels != 1 && channels != 2) {
+        throw std::runtime_error("WAVE with " + std::to_string(channels) + " channels");
+      }
+      sound.channels = static_cast<int>(channels);
+    } else if (id == "data") {
+      if (sound.channels == 0) {
+        throw std::runtime_error("WAVE data before its format");
+      }
+      const std::uint32_t frame_bytes = 2U * static_cast<std::uint32_t>(sound.channels);
+      sound.samples = bytes.substr(at + 8, length - length % frame_bytes);
+      return sound;
+    }
+    at += 8 + length + (length % 2);  // chunks are padded to even sizes
+  }
+  throw std::runtime_error("WAVE without data");
+}
+
+}  // namespace qz
