@@ -10,8 +10,10 @@ namespace qz {
 class AudioLayer {
  public:
   virtual ~AudioLayer() = default;
-  // Opens the output; run before the exchange file is touched.
-  virtual void start() = 0;
+  // Opens the output, and checks that the module file at
+  // `module_file_path`, whose sounds the module plays, is readable; run
+  // before the exchange file is touched.
+  virtual void start(const std::string& module_file_path) = 0;
   // Loads the DMSEG resource `name` (case ignored) of the module file at
   // `module_file_path`; it becomes the current segment.
   virtual void load_segment(const std::string& module_file_path, std::string_view name) = 0;

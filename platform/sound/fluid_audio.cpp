@@ -75,7 +75,7 @@ FluidAudio::~FluidAudio() {
   }
 }
 
-void FluidAudio::start() {
+void FluidAudio::start(const std::string& /*module_file_path*/) {
   if (!std::filesystem::is_regular_file(setup_.soundfont)) {
     throw std::runtime_error("soundfont " + setup_.soundfont + " is missing");
   }

@@ -41,7 +41,7 @@ class FluidAudio final : public AudioLayer {
 
   // Opens the output stream; the synthesizer and its soundfont are made
   // ready in the background so that start-up does not hold back the record.
-  void start() override;
+  void start(const std::string& module_file_path) override;
   void load_segment(const std::string& module_file_path, std::string_view name) override;
   void play_segment() override;
   void set_master_volume(int hundredths_of_db) override;
