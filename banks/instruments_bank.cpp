@@ -62,12 +62,12 @@ std::vector<ResourceEntry> resources() {
   std::vector<ResourceEntry> entries;
   for (const InstrumentRow& row : instruments_rows()) {
     if (!row.picture.empty()) {
-      const std::string name = upper_case(row.picture);
-      entries.push_back({"IMAGES", name, "instruments/pictures/" + name + ".jpg", "", ""});
+      entries.push_back({"IMAGES", std::string(row.picture),
+                         "instruments/pictures/" + upper_case(row.picture) + ".jpg", "", ""});
     }
     if (!row.sound.empty()) {
-      const std::string name = upper_case(row.sound);
-      entries.push_back({"DMSEG", name, "instruments/sounds/" + name + ".wav", "", ""});
+      entries.push_back({"DMSEG", std::string(row.sound),
+                         "instruments/sounds/" + upper_case(row.sound) + ".wav", "", ""});
     }
   }
   return entries;

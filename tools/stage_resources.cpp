@@ -1,13 +1,15 @@
 // Build step: lays out in a folder, as TYPE/NAME files, every resource a
 // module carries, after checking each one, with a manifest that the packers
-// read: tools/append_resources.py (the ZIP appended to a POSIX executable)
-// and tools/write_resource_script.py (the resource script of a Windows one).
+// of tools/pack_module.py read: the ZIP appended to a POSIX executable and
+// the resource script compiled into a Windows one.
 //
 //   qz_stage_resources MODULE RESOURCES_DIR OUT_DIR
 //
 // MODULE is the name of the module's entry file, modules/MODULE.cpp. The
 // manifest OUT_DIR/manifest.txt holds the module's file name (its record
-// literal) on its first line, then one TYPE/NAME key per line.
+// literal) on its first line, then one line per resource: its TYPE/NAME key
+// (the name in capitals, as stored; the file OUT_DIR/TYPE/NAME) and its name
+// as the module writes it in a record ("IMAGES/09_RE 09_re").
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -93,7 +95,7 @@ void stage(const std::string& name, const fs::path& resources_dir, const fs::pat
     }
     fs::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary) << bytes;
-    manifest << key << '\n';
+    manifest << key << ' ' << entry.name << '\n';
   }
   if (!manifest.flush()) {
     throw std::runtime_error((out_dir / "manifest.txt").string() + ": cannot write");
