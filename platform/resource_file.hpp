@@ -16,9 +16,11 @@ struct ResourceInfo {
   std::uint64_t size;
 };
 
-// The resources a module file carries: an uncompressed ZIP archive appended
-// to the executable, with entries "TYPE/NAME". Opening reads only the
-// archive's directory; reading a resource reads only that resource.
+// The resources a module file carries, in its platform's container: on
+// POSIX an uncompressed ZIP archive appended to the executable, with entries
+// "TYPE/NAME" (opening reads only the archive's directory; reading a
+// resource reads only that resource); on Windows the executable's resource
+// section, read with the resource functions.
 class ResourceFile {
  public:
   // Throws std::runtime_error naming the file and the cause.

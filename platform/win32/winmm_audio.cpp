@@ -1,0 +1,186 @@
+#include "platform/win32/winmm_audio.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/resource_file.hpp"
+#include "platform/win32/wide.hpp"
+#include "resource_format/midi_file.hpp"
+#include "resource_format/wave_file.hpp"
+
+namespace qz::platform {
+namespace {
+
+// The system's text for a result of a MIDI call (MIDIERR_...) or of a wave
+// call (WAVERR_...); both share the MMSYSERR_... texts.
+std::runtime_error device_error(const std::string& call, MMRESULT result) {
+  const bool midi = call.find("midi") != std::string::npos;
+  std::wstring text(MAXERRORLENGTH, L'\0');
+  const MMRESULT found = midi ? ::midiOutGetErrorTextW(result, text.data(), MAXERRORLENGTH)
+                              : ::waveOutGetErrorTextW(result, text.data(), MAXERRORLENGTH);
+  std::string cause = "error " + std::to_string(result);
+  if (found == MMSYSERR_NOERROR) {
+    text.resize(std::wcslen(text.c_str()));
+    cause = to_utf8(text);
+  }
+  return std::runtime_error(call + ": " + cause);
+}
+
+void check(const std::string& call, MMRESULT result) {
+  if (result != MMSYSERR_NOERROR) {
+    throw device_error(call, result);
+  }
+}
+
+// MIDIEVENT records without parameters: delta time, stream id, event.
+std::vector<DWORD> stream_events(const MidiSequence& sequence) {
+  std::vector<DWORD> records;
+  std::uint32_t previous_tick = 0;
+  for (const MidiEvent& event : sequence.events) {
+    const DWORD type = event.kind == MidiEvent::Kind::tempo ? MEVT_TEMPO : MEVT_SHORTMSG;
+    records.push_back(event.tick - previous_tick);
+    records.push_back(0);
+    records.push_back((type << 24U) | (event.value & 0xFFFFFFU));
+    previous_tick = event.tick;
+  }
+  return records;
+}
+
+std::vector<char> stereo_frames(const WaveSound& sound) {
+  if (sound.channels == 2) {
+    return {sound.samples.begin(), sound.samples.end()};
+  }
+  std::vector<char> frames;
+  frames.reserve(sound.samples.size() * 2);
+  for (std::size_t at = 0; at + 1 < sound.samples.size(); at += 2) {
+    frames.insert(frames.end(), {sound.samples[at], sound.samples[at + 1], sound.samples[at],
+                                 sound.samples[at + 1]});
+  }
+  return frames;
+}
+
+// A device volume word (both channels) for a gain in hundredths of a decibel
+// over `reference`, capped at full volume.
+DWORD volume_word(int hundredths_of_db, int reference) {
+  const double level = std::min(1.0, std::pow(10.0, (hundredths_of_db - reference) / 2000.0));
+  const auto channel = static_cast<DWORD>(std::lround(level * 0xFFFF));
+  return channel | (channel << 16U);
+}
+
+constexpr int kMidiReference = 1200;  // 12 dB below full volume
+constexpr int kWaveReference = 0;     // full volume
+
+}  // namespace
+
+WinmmAudio::~WinmmAudio() {
+  // A device still open when the process ends can bring it down: stop,
+  // unprepare and close both first.
+  if (midi_ != nullptr) {
+    stop_midi();
+    ::midiStreamClose(midi_);
+  }
+  if (wave_ != nullptr) {
+    stop_wave();
+    ::waveOutClose(wave_);
+  }
+}
+
+void WinmmAudio::start(const std::string& module_file_path) {
+  const ResourceFile sounds(module_file_path);  // the module's own file must be readable
+  UINT device = MIDI_MAPPER;
+  check("no MIDI output: midiStreamOpen",
+        ::midiStreamOpen(&midi_, &device, 1, 0, 0, CALLBACK_NULL));
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 2;
+  format.nSamplesPerSec = kWaveSampleRate;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = 4;
+  format.nAvgBytesPerSec = kWaveSampleRate * 4;
+  check("no wave output: waveOutOpen",
+        ::waveOutOpen(&wave_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL));
+}
+
+void WinmmAudio::load_segment(const std::string& module_file_path, std::string_view name) {
+  const std::string bytes = ResourceFile(module_file_path).read("DMSEG", name);
+  Segment segment;
+  if (bytes.compare(0, 4, "MThd") == 0) {
+    const MidiSequence sequence = parse_midi(bytes);
+    segment.is_midi = true;
+    segment.ticks_per_quarter = sequence.ticks_per_quarter;
+    segment.midi_events = stream_events(sequence);
+  } else if (bytes.compare(0, 4, "RIFF") == 0) {
+    segment.wave_frames = stereo_frames(parse_wave(bytes));
+  } else {
+    throw std::runtime_error("neither a MIDI file nor a WAVE recording");
+  }
+  loaded_ = std::move(segment);
+}
+
+void WinmmAudio::play_segment() {
+  if (loaded_.midi_events.empty() && loaded_.wave_frames.empty()) {
+    throw std::logic_error("no segment loaded");
+  }
+  if (loaded_.is_midi) {
+    stop_midi();
+    playing_.midi_events = loaded_.midi_events;
+    MIDIPROPTIMEDIV division{sizeof(MIDIPROPTIMEDIV),
+                             static_cast<DWORD>(loaded_.ticks_per_quarter)};
+    check("midiStreamProperty",
+          ::midiStreamProperty(midi_, reinterpret_cast<LPBYTE>(&division),  // NOLINT: the API's way
+                               MIDIPROP_SET | MIDIPROP_TIMEDIV));
+    midi_header_ = MIDIHDR{};
+    midi_header_.lpData = reinterpret_cast<LPSTR>(playing_.midi_events.data());  // NOLINT
+    midi_header_.dwBufferLength = midi_header_.dwBytesRecorded =
+        static_cast<DWORD>(playing_.midi_events.size() * sizeof(DWORD));
+    auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
+    check("midiOutPrepareHeader", ::midiOutPrepareHeader(out, &midi_header_, sizeof midi_header_));
+    check("midiStreamOut", ::midiStreamOut(midi_, &midi_header_, sizeof midi_header_));
+    check("midiStreamRestart", ::midiStreamRestart(midi_));
+  } else {
+    stop_wave();
+    playing_.wave_frames = loaded_.wave_frames;
+    wave_header_ = WAVEHDR{};
+    wave_header_.lpData = playing_.wave_frames.data();
+    wave_header_.dwBufferLength = static_cast<DWORD>(playing_.wave_frames.size());
+    check("waveOutPrepareHeader",
+          ::waveOutPrepareHeader(wave_, &wave_header_, sizeof wave_header_));
+    check("waveOutWrite", ::waveOutWrite(wave_, &wave_header_, sizeof wave_header_));
+  }
+}
+
+void WinmmAudio::set_master_volume(int hundredths_of_db) {
+  // A device without a volume of its own plays at its level: the value is
+  // then ignored, as the modules allow.
+  auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
+  const MMRESULT midi = ::midiOutSetVolume(out, volume_word(hundredths_of_db, kMidiReference));
+  if (midi != MMSYSERR_NOERROR && midi != MMSYSERR_NOTSUPPORTED) {
+    throw device_error("midiOutSetVolume", midi);
+  }
+  const MMRESULT wave = ::waveOutSetVolume(wave_, volume_word(hundredths_of_db, kWaveReference));
+  if (wave != MMSYSERR_NOERROR && wave != MMSYSERR_NOTSUPPORTED) {
+    throw device_error("waveOutSetVolume", wave);
+  }
+}
+
+// Stop what a device plays, if anything: notes off, buffer given back.
+void WinmmAudio::stop_midi() {
+  if ((midi_header_.dwFlags & MHDR_PREPARED) == 0) {
+    return;
+  }
+  ::midiStreamStop(midi_);
+  auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
+  ::midiOutReset(out);
+  ::midiOutUnprepareHeader(out, &midi_header_, sizeof midi_header_);
+}
+
+void WinmmAudio::stop_wave() {
+  if ((wave_header_.dwFlags & WHDR_PREPARED) == 0) {
+    return;
+  }
+  ::waveOutReset(wave_);
+  ::waveOutUnprepareHeader(wave_, &wave_header_, sizeof wave_header_);
+}
+
+}  // namespace qz::platform

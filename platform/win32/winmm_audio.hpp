@@ -1,0 +1,56 @@
+#pragma once
+
+#include <mmsystem.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/audio.hpp"
+
+namespace qz::platform {
+
+// Sound with nothing to install: MIDI segments stream to the system's MIDI
+// mapper (on every Windows, its General MIDI synthesizer), WAVE segments to
+// the wave mapper. Both devices are opened at start-up, so that a machine
+// without one fails before the exchange file is touched.
+//
+// The per-play level, in hundredths of a decibel, sets each device's volume
+// as a gain over a reference, never beyond the device's full volume: MIDI's
+// reference is 12 dB below full, so the note modules' 1200 gives the note
+// full volume; WAVE's reference is full volume, so the instruments' 0 plays
+// the recordings at unity.
+class WinmmAudio final : public AudioLayer {
+ public:
+  WinmmAudio() = default;
+  WinmmAudio(const WinmmAudio&) = delete;
+  WinmmAudio& operator=(const WinmmAudio&) = delete;
+  WinmmAudio(WinmmAudio&&) = delete;
+  WinmmAudio& operator=(WinmmAudio&&) = delete;
+  ~WinmmAudio() override;
+
+  void start(const std::string& module_file_path) override;
+  void load_segment(const std::string& module_file_path, std::string_view name) override;
+  void play_segment() override;
+  void set_master_volume(int hundredths_of_db) override;
+
+ private:
+  // A segment ready for its device: MIDIEVENT records or 16-bit stereo frames.
+  struct Segment {
+    bool is_midi = false;
+    int ticks_per_quarter = 0;
+    std::vector<DWORD> midi_events;
+    std::vector<char> wave_frames;
+  };
+  void stop_midi();
+  void stop_wave();
+
+  HMIDISTRM midi_ = nullptr;
+  HWAVEOUT wave_ = nullptr;
+  Segment loaded_;   // the current segment
+  Segment playing_;  // what the devices play: kept until they stop
+  MIDIHDR midi_header_{};
+  WAVEHDR wave_header_{};
+};
+
+}  // namespace qz::platform
