@@ -1,28 +1,128 @@
-"""Runs built modules as real processes in temporary folders."""
+"""Runs built modules as real processes in temporary folders, on the
+platform this test run is for: QZ_PLATFORM=linux (the default) runs the
+Linux executables as they are, QZ_PLATFORM=windows the Windows executables
+under Wine. The test cases are the same for both."""
 
+import atexit
+import io
 import os
 import re
 import shutil
 import subprocess
 import tempfile
 import time
+import zipfile
 from pathlib import Path
 
-FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR",
-                                   Path(__file__).resolve().parents[2] / "build/release/tests"))
-BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", Path(__file__).resolve().parents[2] / "build/release/bin"))
+from host.wine import WinePrefix
+
+ROOT = Path(__file__).resolve().parents[2]
+PLATFORM_NAME = os.environ.get("QZ_PLATFORM", "linux")
+BUILD_DIR = ROOT / "build" / ("windows" if PLATFORM_NAME == "windows" else "release")
+FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR", BUILD_DIR / "tests"))
+BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", BUILD_DIR / "bin"))
 HOST_RECORD = b'"a","b","c","d","e","f","g","h","i"\r\n'
 RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
+
+
+class Linux:
+    name = "linux"
+    program_suffix = ""
+    # A machine whose sound output cannot start: no sound server answers.
+    without_sound = {"PULSE_SERVER": "unix:/nonexistent/qz-no-server"}
+
+    def command(self, executable, args):
+        return [str(executable), *args]
+
+    def environment(self):
+        return os.environ.copy()
+
+    def resources(self, module_file):
+        """TYPE/NAME -> bytes, as the module file carries them."""
+        with zipfile.ZipFile(module_file) as archive:
+            return {info.filename: archive.read(info) for info in archive.infolist()}
+
+
+class Windows:
+    """Windows executables under Wine: the prefix the test run made
+    (QZ_WINE_PREFIX), or else one made for this process."""
+
+    name = "windows"
+    program_suffix = ".exe"
+    # A machine whose sound output cannot start: Wine's own MIDI mapper, with
+    # no MIDI device behind it.
+    without_sound = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=d"}
+    RESOURCE_TYPES = {3: "ICON_IMAGE", 14: "ICON", 16: "VERSION", 24: "MANIFEST"}
+
+    def __init__(self):
+        self._prefix = None
+
+    @property
+    def prefix(self):
+        if self._prefix is None:
+            given = os.environ.get("QZ_WINE_PREFIX")
+            helpers = Path(os.environ.get("QZ_WINE_HELPERS", BUILD_DIR / "wine"))
+            if given and (Path(given) / "system.reg").exists():
+                self._prefix = WinePrefix.kept_open_elsewhere(given)
+            else:
+                self._prefix = WinePrefix(None, helpers / "midimap.dll",
+                                          helpers / "dismiss_message_boxes.exe").open()
+                atexit.register(self._prefix.close)
+        return self._prefix
+
+    def command(self, executable, args):
+        return self.prefix.command(executable, *args)
+
+    def environment(self):
+        return self.prefix.environment()
+
+    def resources(self, module_file):
+        """TYPE/NAME -> bytes from the PE resource section. The version
+        record comes back as the "Key=Value" lines of its French string
+        table, with its language, as the Linux container holds it."""
+        import pefile  # Debian's python3-pefile
+        pe = pefile.PE(str(module_file))
+        found = {}
+        for type_entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+            type_name = str(type_entry.name) if type_entry.name else \
+                self.RESOURCE_TYPES.get(type_entry.id, str(type_entry.id))
+            for name_entry in type_entry.directory.entries:
+                name = str(name_entry.name) if name_entry.name else str(name_entry.id)
+                data = name_entry.directory.entries[0].data.struct
+                found[f"{type_name}/{name}"] = pe.get_data(data.OffsetToData, data.Size)
+        found["VERSION/1"] = self._version_record(pe)
+        return found
+
+    @staticmethod
+    def _version_record(pe):
+        lines = []
+        for info in pe.FileInfo[0]:
+            if info.Key == b"StringFileInfo":
+                for table in info.StringTable:
+                    language = int(table.LangID[:4], 16)
+                    lines += [f"{k.decode()}={v.decode()}" for k, v in table.entries.items()]
+                    lines.append(f"Language={language}")
+        return "".join(line + "\r\n" for line in lines).encode()
+
+
+PLATFORM = Windows() if PLATFORM_NAME == "windows" else Linux()
+
+
+def program(name):
+    """A test program of this platform's build (tests/fixtures)."""
+    return FIXTURES_DIR / (name + PLATFORM.program_suffix)
 
 
 class ModuleRun:
     """One module started from its own temporary folder."""
 
     def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None,
-                 keep_literal_copy=False, program=None, args=()):
+                 keep_literal_copy=False, program=None, args=(), folder_name="qz-e2e-",
+                 environment=None):
         """Copies module `literal` (or the test `program` standing in for it)
-        into a new folder, under `file_name` if given, and starts it there."""
-        self.folder = Path(tempfile.mkdtemp(prefix="qz-e2e-"))
+        into a new folder, under `file_name` if given, and starts it there,
+        with `environment` added to the platform's."""
+        self.folder = Path(tempfile.mkdtemp(prefix=folder_name))
         source = Path(program) if program else BIN_DIR / literal
         self.executable = self.folder / (file_name or source.name)
         shutil.copy2(source, self.executable)
@@ -34,11 +134,16 @@ class ModuleRun:
             self.exchange.write_bytes(host_content)
             if mode is not None:
                 self.exchange.chmod(mode)
+        # What the stand-in MIDI device hears, under Wine (host/wine.py).
+        self.midi_log = self.folder.with_name(self.folder.name + ".midi.log")
+        environment = {**PLATFORM.environment(), "QZ_MIDI_LOG": str(self.midi_log),
+                       **(environment or {})}
         self.started = time.monotonic()
+        self.started_wall = time.time()
         # Started from another folder: the module must find its file by itself.
         self.process = subprocess.Popen(
-            [str(self.executable), *args], cwd=tempfile.gettempdir(),
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=os.environ.copy())
+            PLATFORM.command(self.executable, args), cwd=tempfile.gettempdir(),
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=environment)
 
     def wait(self, timeout=30):
         self.stdout, self.stderr = self.process.communicate(timeout=timeout)
@@ -51,5 +156,17 @@ class ModuleRun:
         assert RECORD_LINE.match(self.record), self.record
         return [f.decode("cp1252") for f in re.findall(rb'"([^"]*)"', self.record)]
 
+    def midi_messages(self):
+        """(seconds after start, message, parameter) logged by the stand-in
+        MIDI device, for Windows runs."""
+        if not self.midi_log.exists():
+            return []
+        entries = []
+        for line in self.midi_log.read_text().splitlines():
+            when, message, parameter = line.split()
+            entries.append((float(when) - self.started_wall, message, int(parameter, 16)))
+        return entries
+
     def cleanup(self):
         shutil.rmtree(self.folder, ignore_errors=True)
+        self.midi_log.unlink(missing_ok=True)

@@ -2,10 +2,9 @@ import os
 import tempfile
 import time
 import unittest
-import zipfile
 
-from tests.e2e.sound import RATE, SILENCE, Capture, sound_server_answers
-from tests.e2e.support import BIN_DIR, FIXTURES_DIR, ModuleRun
+from tests.e2e.sound import SILENCE, Capture, sound_server_answers
+from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun, program
 from tests.e2e.test_note_modules import jpeg_frame
 
 
@@ -36,21 +35,20 @@ class InstrumentsEndToEnd(unittest.TestCase):
             run.cleanup()
 
     def test_carries_the_pictures_and_recordings_its_rows_name(self):
-        with zipfile.ZipFile(BIN_DIR / "instruments.exe") as archive:
-            names = set(archive.namelist())
-            pictures = sorted(n for n in names if n.startswith("IMAGES/") and n != "IMAGES/100")
-            sounds = sorted(n for n in names if n.startswith("DMSEG/"))
-            self.assertEqual(len(pictures), 41)
-            self.assertEqual(len(sounds), 25)
-            for name in pictures:
-                self.assertEqual(jpeg_frame(archive.read(name)), (146, 200, 3, True), name)
-            padded = 0
-            for name in sounds:
-                chunks = wave_chunks(archive.read(name))
-                self.assertEqual(chunks[0], b"fmt ", name)
-                self.assertEqual(chunks[-1], b"data", name)
-                padded += len(chunks) > 2
-            self.assertEqual(padded, 17)
+        resources = PLATFORM.resources(BIN_DIR / "instruments.exe")
+        pictures = sorted(n for n in resources if n.startswith("IMAGES/") and n != "IMAGES/100")
+        sounds = sorted(n for n in resources if n.startswith("DMSEG/"))
+        self.assertEqual(len(pictures), 41)
+        self.assertEqual(len(sounds), 25)
+        for name in pictures:
+            self.assertEqual(jpeg_frame(resources[name]), (146, 200, 3, True), name)
+        padded = 0
+        for name in sounds:
+            chunks = wave_chunks(resources[name])
+            self.assertEqual(chunks[0], b"fmt ", name)
+            self.assertEqual(chunks[-1], b"data", name)
+            padded += len(chunks) > 2
+        self.assertEqual(padded, 17)
 
 
 @unittest.skipUnless(sound_server_answers() or os.environ.get("CI"),
@@ -63,7 +61,7 @@ class InstrumentsPlay(unittest.TestCase):
             capture = Capture(os.path.join(folder, "capture.raw"))
             time.sleep(1.5)  # the idle sink delivers its first block late
             run = ModuleRun("instruments.exe", keep_literal_copy=True,
-                            program=FIXTURES_DIR / "instruments_row", args=[str(row)])
+                            program=program("instruments_row"), args=[str(row)])
             run.wait()
             time.sleep(0.3)
             capture.stop()

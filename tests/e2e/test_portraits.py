@@ -1,8 +1,7 @@
 import unittest
-import zipfile
 
-from tests.e2e.support import BIN_DIR, ModuleRun
-from tests.e2e.test_note_modules import jpeg_frame
+from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun
+from tests.e2e.test_note_modules import CARRIED_TYPES, jpeg_frame
 
 
 class PortraitsEndToEnd(unittest.TestCase):
@@ -23,13 +22,13 @@ class PortraitsEndToEnd(unittest.TestCase):
                 run.cleanup()
 
     def test_carries_every_portrait_and_the_blank_picture(self):
-        with zipfile.ZipFile(BIN_DIR / "portraits.exe") as archive:
-            names = set(archive.namelist())
-            expected = {f"IMAGES/{n}" for n in range(100, 205)} | {"ICON/1", "VERSION/1"}
-            self.assertEqual(names, expected)
-            for number in range(100, 205):
-                picture = archive.read(f"IMAGES/{number}")
-                self.assertEqual(jpeg_frame(picture), (146, 200, 3, True), number)
+        resources = PLATFORM.resources(BIN_DIR / "portraits.exe")
+        names = {key for key in resources if key.startswith(CARRIED_TYPES)}
+        expected = {f"IMAGES/{n}" for n in range(100, 205)} | {"ICON/1", "VERSION/1"}
+        self.assertEqual(names, expected)
+        for number in range(100, 205):
+            picture = resources[f"IMAGES/{number}"]
+            self.assertEqual(jpeg_frame(picture), (146, 200, 3, True), number)
 
 
 if __name__ == "__main__":

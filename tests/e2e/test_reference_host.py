@@ -4,15 +4,18 @@ import sys
 import unittest
 from pathlib import Path
 
-from tests.e2e.support import BIN_DIR
+from tests.e2e.support import BIN_DIR, PLATFORM
 
 ROOT = Path(__file__).resolve().parents[2]
 
 
 class ReferenceHost(unittest.TestCase):
+    # The Windows modules under Wine, in this test run's prefix.
+    PLATFORM_OPTIONS = ["--windows"] if PLATFORM.name == "windows" else []
+
     def test_play_json_prints_the_decoded_record(self):
         result = subprocess.run([sys.executable, str(ROOT / "qz"), "--bin", str(BIN_DIR),
-                                 "play", "bass2", "--json"],
+                                 "play", "bass2", "--json", *self.PLATFORM_OPTIONS],
                                 capture_output=True, text=True, stdin=subprocess.DEVNULL)
         self.assertEqual(result.returncode, 0, result.stderr)
         record = json.loads(result.stdout)
@@ -24,7 +27,7 @@ class ReferenceHost(unittest.TestCase):
 
     def test_unknown_module_is_named(self):
         result = subprocess.run([sys.executable, str(ROOT / "qz"), "--bin", str(BIN_DIR),
-                                 "play", "nope"], capture_output=True, text=True)
+                                 "play", "nope", *self.PLATFORM_OPTIONS], capture_output=True, text=True)
         self.assertNotEqual(result.returncode, 0)
         self.assertIn("no module 'nope'", result.stderr)
 

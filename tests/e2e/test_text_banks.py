@@ -1,7 +1,7 @@
 import unittest
-import zipfile
 
-from tests.e2e.support import BIN_DIR, ModuleRun
+from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun
+from tests.e2e.test_note_modules import CARRIED_TYPES
 
 BANKS = {"oeuvres.exe": 344, "theorie.exe": 75}
 
@@ -40,11 +40,11 @@ class TextBanksEndToEnd(unittest.TestCase):
     def test_carry_only_the_blank_picture_icon_and_version(self):
         blanks = set()
         for literal in BANKS:
-            with zipfile.ZipFile(BIN_DIR / literal) as archive:
-                self.assertEqual(sorted(archive.namelist()), ["ICON/1", "IMAGES/100", "VERSION/1"])
-                blanks.add(archive.read("IMAGES/100"))
-        with zipfile.ZipFile(BIN_DIR / "Treble7.exe") as archive:
-            blanks.add(archive.read("IMAGES/100"))
+            resources = PLATFORM.resources(BIN_DIR / literal)
+            carried = sorted(key for key in resources if key.startswith(CARRIED_TYPES))
+            self.assertEqual(carried, ["ICON/1", "IMAGES/100", "VERSION/1"])
+            blanks.add(resources["IMAGES/100"])
+        blanks.add(PLATFORM.resources(BIN_DIR / "Treble7.exe")["IMAGES/100"])
         self.assertEqual(len(blanks), 1)
 
 
