@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Time from starting a module process to its record standing on disk.
 
-    bench/start_to_record.py [--runs N] [--reference] [MODULE.exe]
+    bench/start_to_record.py [--runs N] [--reference] [--windows] [MODULE.exe]
 
 Polls the exchange file as fast as it can after starting the module and
 stops the module once the record has replaced the host's request. With
 --reference, also builds bench/durable_write_reference.c (the least a module
 can do: read the file, temporary file, fsync, rename) and times it in turns
 with the module, so that both see the same machine, and prints the ratio.
+With --windows, times the Windows module (build/windows/bin) under a warm
+Wine: a private prefix whose wineserver stays up between runs.
 """
 
 import argparse
@@ -16,18 +18,23 @@ import shutil
 import statistics
 import subprocess
 import tempfile
+import sys
 import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT))
+from host.wine import WinePrefix  # noqa: E402
 HOST = b'"a","b","c","d","e","f","g","h","i"\r\n'
 
 
-def one_run(executable: Path) -> float:
+def one_run(executable: Path, prefix=None) -> float:
     exchange = executable.parent / "question.qzd"
     exchange.write_bytes(HOST)
+    command = prefix.command(executable) if prefix else [str(executable)]
+    environment = prefix.environment() if prefix else None
     started = time.perf_counter()
-    process = subprocess.Popen([str(executable)], stderr=subprocess.PIPE)
+    process = subprocess.Popen(command, stderr=subprocess.PIPE, env=environment)
     try:
         while True:
             try:
@@ -56,8 +63,17 @@ def main() -> None:
     parser.add_argument("--runs", type=int, default=20)
     parser.add_argument("--reference", action="store_true",
                         help="time the minimal C program in turns and print the ratio")
-    parser.add_argument("--bin", default=os.environ.get("QZ_BIN_DIR", ROOT / "build/release/bin"))
+    parser.add_argument("--windows", action="store_true",
+                        help="the Windows module under a warm Wine")
+    parser.add_argument("--bin", default=os.environ.get("QZ_BIN_DIR"))
     args = parser.parse_args()
+    build = ROOT / "build" / ("windows" if args.windows else "release")
+    args.bin = args.bin or build / "bin"
+    prefix = None
+    if args.windows:
+        helpers = build / "wine"
+        prefix = WinePrefix(None, helpers / "midimap.dll",
+                            helpers / "dismiss_message_boxes.exe").open()
     folder = Path(tempfile.mkdtemp(prefix="qz-bench-"))
     try:
         (folder / "module").mkdir()
@@ -71,11 +87,13 @@ def main() -> None:
                             str(ROOT / "bench/durable_write_reference.c")], check=True)
         module_times, reference_times = [], []
         for _ in range(args.runs):
-            module_times.append(one_run(executable))
+            module_times.append(one_run(executable, prefix))
             if reference:
                 reference_times.append(one_run(reference))
     finally:
         shutil.rmtree(folder)
+        if prefix:
+            prefix.close()
     print(summary(args.module, module_times))
     if reference_times:
         print(summary("reference C program", reference_times))

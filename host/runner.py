@@ -1,8 +1,8 @@
 """How a module file is started. The host prepares the module's folder (the
 module file and its exchange file); a runner only starts the program there.
 
-A runner for other executables (Windows ones under Wine, say) is another
-class with the same `start`."""
+NativeRunner runs this machine's modules, WineRunner the Windows ones under
+Wine."""
 
 import subprocess
 from pathlib import Path
@@ -17,3 +17,15 @@ class NativeRunner:
         return subprocess.Popen([str(module_file.absolute())], cwd=folder,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
+
+
+class WineRunner:
+    """Runs a Windows module file under Wine, in a prefix of host/wine.py."""
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+
+    def start(self, module_file: Path, folder: Path) -> subprocess.Popen:
+        return subprocess.Popen(self.prefix.command(module_file.absolute()), cwd=folder,
+                                env=self.prefix.environment(), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
