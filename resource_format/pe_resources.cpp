@@ -148,9 +148,10 @@ std::vector<PeResource> pe_resources(std::string_view file) {
   if (magic != 0x10B && magic != 0x20B) {
     damaged("unknown optional header");
   }
-  // The resource table is data directory 2.
+  // The resource table is data directory 2, each directory 8 bytes.
+  constexpr std::size_t kResourceDirectory = std::size_t{2} * 8;
   const std::size_t directories = optional + (magic == 0x20B ? 112 : 96);
-  const std::uint32_t resource_rva = little_endian(file, directories + 2 * 8, 4);
+  const std::uint32_t resource_rva = little_endian(file, directories + kResourceDirectory, 4);
   if (resource_rva == 0) {
     return {};
   }
