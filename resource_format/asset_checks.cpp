@@ -3,18 +3,22 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "resource_format/byte_order.hpp"
 #include "resource_format/midi_file.hpp"
 #include "resource_format/wave_file.hpp"
 
 namespace qz {
 namespace {
 
-std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i]);
+// What a reader finds wrong with the bytes, if anything.
+template <typename Read>
+std::optional<std::string> problem_of(Read read, std::string_view bytes) {
+  try {
+    read(bytes);
+    return std::nullopt;
+  } catch (const std::runtime_error& error) {
+    return error.what();
   }
-  return value;
 }
 
 }  // namespace
@@ -58,21 +62,11 @@ std::optional<std::string> jpeg_problem(std::string_view bytes) {
 }
 
 std::optional<std::string> midi_problem(std::string_view bytes) {
-  try {
-    parse_midi(bytes);
-    return std::nullopt;
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
+  return problem_of(parse_midi, bytes);
 }
 
 std::optional<std::string> wave_problem(std::string_view bytes) {
-  try {
-    parse_wave(bytes);
-    return std::nullopt;
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
+  return problem_of(parse_wave, bytes);
 }
 
 }  // namespace qz

@@ -4,16 +4,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "resource_format/byte_order.hpp"
+
 namespace qz {
 namespace {
-
-std::uint32_t big_endian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i]);
-  }
-  return value;
-}
 
 // Reads the events of one track chunk's data.
 class TrackReader {

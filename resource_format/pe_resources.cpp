@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "resource_format/byte_order.hpp"
+
 namespace qz {
 namespace {
 
@@ -12,15 +14,12 @@ constexpr std::uint32_t kHighBit = 0x80000000U;
   throw std::runtime_error("damaged resource section: " + what);
 }
 
-std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
+// A whole number of the file, which may end short of it.
+std::uint32_t checked_little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
   if (at > bytes.size() || count > bytes.size() - at) {
     damaged("a structure runs past the end of the file");
   }
-  std::uint32_t value = 0;
-  for (std::size_t i = count; i > 0; --i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i - 1]);
-  }
-  return value;
+  return little_endian(bytes, at, count);
 }
 
 struct Section {
@@ -62,11 +61,12 @@ class ResourceSection {
       damaged("resource directories nested too deep");
     }
     const std::size_t at = root_ + directory;
-    const std::uint32_t count = little_endian(file_, at + 12, 2) + little_endian(file_, at + 14, 2);
+    const std::uint32_t count =
+        checked_little_endian(file_, at + 12, 2) + checked_little_endian(file_, at + 14, 2);
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::size_t entry = at + 16 + 8 * static_cast<std::size_t>(i);
-      const std::uint32_t name = little_endian(file_, entry, 4);
-      const std::uint32_t target = little_endian(file_, entry + 4, 4);
+      const std::uint32_t name = checked_little_endian(file_, entry, 4);
+      const std::uint32_t target = checked_little_endian(file_, entry + 4, 4);
       if (((target & kHighBit) != 0) == leaves) {
         damaged(leaves ? "a language that is a directory" : "a type or name without a directory");
       }
@@ -78,10 +78,11 @@ class ResourceSection {
 
   [[nodiscard]] std::string text_at(std::uint32_t offset) const {
     const std::size_t at = root_ + offset;
-    const std::uint32_t length = little_endian(file_, at, 2);
+    const std::uint32_t length = checked_little_endian(file_, at, 2);
     std::string text;
     for (std::uint32_t i = 0; i < length; ++i) {
-      const std::uint32_t unit = little_endian(file_, at + 2 + 2 * static_cast<std::size_t>(i), 2);
+      const std::uint32_t unit =
+          checked_little_endian(file_, at + 2 + 2 * static_cast<std::size_t>(i), 2);
       text += unit < 0x80 ? static_cast<char>(unit) : '?';  // resource names are ASCII
     }
     return text;
@@ -89,8 +90,8 @@ class ResourceSection {
 
   [[nodiscard]] std::string_view data_of(std::uint32_t entry) const {
     const std::size_t at = root_ + entry;
-    const std::uint32_t rva = little_endian(file_, at, 4);
-    const std::uint32_t size = little_endian(file_, at + 4, 4);
+    const std::uint32_t rva = checked_little_endian(file_, at, 4);
+    const std::uint32_t size = checked_little_endian(file_, at + 4, 4);
     return file_.substr(offset_of(rva, size), size);
   }
 
@@ -137,21 +138,22 @@ std::vector<PeResource> pe_resources(std::string_view file) {
   if (!looks_like_pe(file)) {
     throw std::runtime_error("not a Windows executable");
   }
-  const std::uint32_t pe = little_endian(file, 0x3C, 4);
-  if (little_endian(file, pe, 4) != 0x00004550U) {  // "PE\0\0"
+  const std::uint32_t pe = checked_little_endian(file, 0x3C, 4);
+  if (checked_little_endian(file, pe, 4) != 0x00004550U) {  // "PE\0\0"
     throw std::runtime_error("not a Windows executable (no PE header)");
   }
-  const std::uint32_t section_count = little_endian(file, pe + 6, 2);
-  const std::uint32_t optional_size = little_endian(file, pe + 20, 2);
+  const std::uint32_t section_count = checked_little_endian(file, pe + 6, 2);
+  const std::uint32_t optional_size = checked_little_endian(file, pe + 20, 2);
   const std::size_t optional = pe + 24;
-  const std::uint32_t magic = little_endian(file, optional, 2);
+  const std::uint32_t magic = checked_little_endian(file, optional, 2);
   if (magic != 0x10B && magic != 0x20B) {
     damaged("unknown optional header");
   }
   // The resource table is data directory 2, each directory 8 bytes.
   constexpr std::size_t kResourceDirectory = std::size_t{2} * 8;
   const std::size_t directories = optional + (magic == 0x20B ? 112 : 96);
-  const std::uint32_t resource_rva = little_endian(file, directories + kResourceDirectory, 4);
+  const std::uint32_t resource_rva =
+      checked_little_endian(file, directories + kResourceDirectory, 4);
   if (resource_rva == 0) {
     return {};
   }
@@ -159,8 +161,9 @@ std::vector<PeResource> pe_resources(std::string_view file) {
   const std::size_t table = optional + optional_size;
   for (std::uint32_t i = 0; i < section_count; ++i) {
     const std::size_t at = table + 40 * static_cast<std::size_t>(i);
-    sections.push_back({little_endian(file, at + 12, 4), little_endian(file, at + 8, 4),
-                        little_endian(file, at + 20, 4), little_endian(file, at + 16, 4)});
+    sections.push_back(
+        {checked_little_endian(file, at + 12, 4), checked_little_endian(file, at + 8, 4),
+         checked_little_endian(file, at + 20, 4), checked_little_endian(file, at + 16, 4)});
   }
   std::vector<PeResource> resources;
   ResourceSection(file, std::move(sections), resource_rva).read(resources);

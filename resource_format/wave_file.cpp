@@ -3,18 +3,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "resource_format/byte_order.hpp"
+
 namespace qz {
-namespace {
-
-std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = count; i > 0; --i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i - 1]);
-  }
-  return value;
-}
-
-}  // namespace
 
 WaveSound parse_wave(std::string_view bytes) {
   if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") {
