@@ -13,6 +13,9 @@
     pack_module.py place PROGRAM STAGED_DIR BIN_DIR
         Windows: copies the linked PROGRAM to BIN_DIR under the module's
         file name.
+    pack_module.py package ZIP_FILE BIN_DIR GUIDE
+        Windows: the deliverable, a ZIP of the module files of BIN_DIR and
+        the host guide in one folder named as the ZIP file.
 
 STAGED_DIR is what qz_stage_resources wrote: manifest.txt (the module's file
 name, then a line per resource: its TYPE/NAME key and its name as the module
@@ -118,8 +121,20 @@ def place(program: Path, staged: Path, bin_dir: Path) -> None:
     os.replace(copy_executable(program, output), output)
 
 
+def package(zip_file: Path, bin_dir: Path, guide: Path) -> None:
+    folder = zip_file.name.removesuffix(".zip")
+    temporary = zip_file.with_name(zip_file.name + ".tmp")
+    with zipfile.ZipFile(temporary, "w", compression=zipfile.ZIP_DEFLATED) as archive:
+        for path in [*sorted(bin_dir.glob("*.exe")), guide]:
+            entry = zipfile.ZipInfo(f"{folder}/{path.name}", (1980, 1, 1, 0, 0, 0))
+            entry.external_attr = 0o644 << 16
+            archive.writestr(entry, path.read_bytes(), compress_type=zipfile.ZIP_DEFLATED)
+    os.replace(temporary, zip_file)
+
+
 def main() -> None:
-    commands = {"zip": (pack_zip, 3), "rc": (write_rc, 3), "place": (place, 3)}
+    commands = {"zip": (pack_zip, 3), "rc": (write_rc, 3), "place": (place, 3),
+                "package": (package, 3)}
     if len(sys.argv) < 2 or sys.argv[1] not in commands or \
             len(sys.argv) != 2 + commands[sys.argv[1]][1]:
         sys.exit(__doc__)
