@@ -19,6 +19,12 @@ struct ResourceInfo {
 // The resources a module file carries: an uncompressed ZIP archive appended
 // to the executable, with entries "TYPE/NAME". Opening reads only the
 // archive's directory; reading a resource reads only that resource.
+//
+// A file whose resources do not hold together is refused with "damaged
+// resource archive in FILE (FAULT)", FAULT naming what is wrong ("entry
+// DMSEG/15_DO: CRC mismatch"): at opening when the directory is at fault,
+// when reading a resource when that resource is. Nothing larger than the
+// file is ever allocated, whatever its headers say.
 class ResourceFile {
  public:
   // Throws std::runtime_error naming the file and the cause.
