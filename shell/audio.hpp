@@ -10,8 +10,11 @@ namespace qz {
 class AudioLayer {
  public:
   virtual ~AudioLayer() = default;
-  // Opens the output; run before the exchange file is touched.
-  virtual void start() = 0;
+  // Opens the output and checks, cheaply, what the sound will need, among it
+  // the module file at `module_file_path` and its resource directory; run
+  // before the exchange file is touched, so that a module that could not
+  // play fails with the host's record intact.
+  virtual void start(const std::string& module_file_path) = 0;
   // Loads the DMSEG resource `name` (case ignored) of the module file at
   // `module_file_path`; it becomes the current segment.
   virtual void load_segment(const std::string& module_file_path, std::string_view name) = 0;

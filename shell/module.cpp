@@ -66,7 +66,7 @@ class ModuleRun {
     if (module_.sound) {
       in_step("cannot start audio", [&] {
         audio_ = environment_.make_audio();
-        audio_->start();
+        audio_->start(module_file_path_);
       });
     }
     in_step("cannot read " + file_name, [&] {
