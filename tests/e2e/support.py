@@ -19,9 +19,12 @@ class ModuleRun:
     """One module started from its own temporary folder."""
 
     def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None,
-                 keep_literal_copy=False, program=None, args=()):
+                 keep_literal_copy=False, program=None, args=(), prepare=None, env=None,
+                 wrapper=()):
         """Copies module `literal` (or the test `program` standing in for it)
-        into a new folder, under `file_name` if given, and starts it there."""
+        into a new folder, under `file_name` if given, and starts it there
+        (through the `wrapper` command, with `env` added to the environment)
+        once `prepare`, if given, has been called with the folder."""
         self.folder = Path(tempfile.mkdtemp(prefix="qz-e2e-"))
         source = Path(program) if program else BIN_DIR / literal
         self.executable = self.folder / (file_name or source.name)
@@ -34,17 +37,19 @@ class ModuleRun:
             self.exchange.write_bytes(host_content)
             if mode is not None:
                 self.exchange.chmod(mode)
+        if prepare is not None:
+            prepare(self.folder)
         self.started = time.monotonic()
         # Started from another folder: the module must find its file by itself.
         self.process = subprocess.Popen(
-            [str(self.executable), *args], cwd=tempfile.gettempdir(),
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=os.environ.copy())
+            [*wrapper, str(self.executable), *args], cwd=tempfile.gettempdir(),
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env={**os.environ, **(env or {})})
 
     def wait(self, timeout=30):
         self.stdout, self.stderr = self.process.communicate(timeout=timeout)
         self.seconds = time.monotonic() - self.started
         self.returncode = self.process.returncode
-        self.record = self.exchange.read_bytes() if self.exchange.exists() else None
+        self.record = self.exchange.read_bytes() if self.exchange.is_file() else None
         return self
 
     def fields(self):
@@ -52,4 +57,7 @@ class ModuleRun:
         return [f.decode("cp1252") for f in re.findall(rb'"([^"]*)"', self.record)]
 
     def cleanup(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.communicate()
         shutil.rmtree(self.folder, ignore_errors=True)
