@@ -90,6 +90,7 @@ std::optional<std::string> wave_problem(std::string_view bytes) {
     return "not a RIFF WAVE file";
   }
   bool has_format = false;
+  bool has_data = false;
   std::size_t at = 12;
   while (at + 8 <= bytes.size()) {
     const std::string_view id = bytes.substr(at, 4);
@@ -109,11 +110,26 @@ std::optional<std::string> wave_problem(std::string_view bytes) {
       }
       has_format = true;
     } else if (id == "data") {
-      return has_format ? std::nullopt : std::optional<std::string>("WAVE data before its format");
+      if (!has_format) {
+        return "WAVE data before its format";
+      }
+      has_data = true;
     }
     at += 8 + length + (length % 2);  // chunks are padded to even sizes
   }
-  return "WAVE without data";
+  if (!has_data) {
+    return "WAVE without data";
+  }
+  // The chunks fill the file (the last one may lack its pad byte), and the
+  // RIFF header says so: a decoder never looks for chunks past the end.
+  if (at < bytes.size()) {
+    return "WAVE with bytes past its last chunk";
+  }
+  if (little_endian(bytes, 4, 4) != bytes.size() - 8) {
+    return "RIFF size " + std::to_string(little_endian(bytes, 4, 4)) + " for a file of " +
+           std::to_string(bytes.size()) + " bytes";
+  }
+  return std::nullopt;
 }
 
 }  // namespace qz

@@ -12,7 +12,8 @@ std::optional<std::string> jpeg_problem(std::string_view bytes);
 // A Standard MIDI File whose header and track chunks hold together.
 std::optional<std::string> midi_problem(std::string_view bytes);
 // A RIFF WAVE file of 16-bit PCM at 44100 Hz whose chunks, whatever chunks
-// stand between them, hold a format and the whole of their data.
+// stand between them, hold a format and the whole of their data, and fill
+// the file as its RIFF header says.
 std::optional<std::string> wave_problem(std::string_view bytes);
 
 inline constexpr int kPictureWidth = 146;

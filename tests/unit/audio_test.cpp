@@ -71,6 +71,9 @@ TEST(Segment, BrokenOrForeignSoundsAreReportedNotPlayedSilently) {
   } catch (const std::runtime_error& error) {
     EXPECT_STREQ(error.what(), "WAVE of 16 bits at 22050 Hz, 16 bits at 44100 Hz needed");
   }
+  std::string longer = wave(10, false);
+  longer[6] = '\x40';  // a RIFF size beyond the file: decoders look for chunks past its end
+  EXPECT_THROW(decode_segment(longer), std::runtime_error);
   std::string cut = wave(1000, true);
   cut.resize(200);
   try {
