@@ -151,16 +151,16 @@ std::optional<ArchiveDirectory> read_archive_directory(const RandomAccessBytes& 
     throw DamagedArchive("a directory of " + std::to_string(end->directory_size) +
                          " bytes cannot hold " + std::to_string(end->entries) + " entries");
   }
-  ArchiveDirectory directory{.bytes = std::make_unique<const std::string>(
-                                 read_range(file, end->directory_offset, end->directory_size)),
-                             .entries = {},
-                             .offset = static_cast<std::uint32_t>(end->directory_offset)};
-  const std::string_view bytes = *directory.bytes;
+  std::optional<ArchiveDirectory> directory(std::in_place);
+  directory->offset = static_cast<std::uint32_t>(end->directory_offset);
+  directory->bytes = std::make_unique<const std::string>(
+      read_range(file, end->directory_offset, end->directory_size));
+  const std::string_view bytes = *directory->bytes;
   // An entry takes 46 bytes of the directory and less than that here.
-  directory.entries.reserve(end->entries);
+  directory->entries.reserve(end->entries);
   std::size_t at = 0;
   for (std::uint32_t i = 0; i < end->entries; ++i) {
-    directory.entries.push_back(parse_directory_entry(bytes, at, directory.offset));
+    directory->entries.push_back(parse_directory_entry(bytes, at, directory->offset));
   }
   if (at != bytes.size()) {
     throw DamagedArchive("the directory holds more than its end record counts");

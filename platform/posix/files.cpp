@@ -158,11 +158,12 @@ void remove_abandoned_temporaries(const std::string& folder, std::string_view pr
   }
   const std::time_t abandoned_before = std::time(nullptr) - 60;
   while (const dirent* entry = ::readdir(dir)) {
+    const auto* name = static_cast<const char*>(entry->d_name);
     struct stat info {};
-    if (is_temporary_name(entry->d_name, prefix) &&
-        ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(info.st_mode) && info.st_mtime < abandoned_before) {
-      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    if (is_temporary_name(name, prefix) &&
+        ::fstatat(::dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+        info.st_mtime < abandoned_before) {
+      ::unlinkat(::dirfd(dir), name, 0);
     }
   }
   ::closedir(dir);

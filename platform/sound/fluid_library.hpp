@@ -29,7 +29,7 @@ struct FluidLibrary {
   decltype(&::fluid_player_add_mem) player_add_mem;
   decltype(&::fluid_player_play) player_play;
   // GLib's, found among FluidSynth's own libraries; null where it is not.
-  SetGlibLogHandler set_glib_default_log_handler = nullptr;
+  SetGlibLogHandler set_glib_default_log_handler;
 
   // Loads the library from `file` on the first call, and hands out the same
   // functions afterwards; throws std::runtime_error naming what is missing.
