@@ -93,16 +93,21 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
       this);
   const std::string no_answer = "the sound server (PulseAudio) did not answer within " +
                                 std::to_string(answer_within.count()) + " s";
-  for (pa_context_state_t state = pa_context_get_state(context_); state != PA_CONTEXT_READY;
-       state = pa_context_get_state(context_)) {
-    if (!PA_CONTEXT_IS_GOOD(state)) {
-      throw no_server(context_);
+  // Waits, the lock held, until `ready` says so; throws when `failed` does
+  // or when the time is up.
+  const auto wait_until_ready = [this, &no_answer](auto ready, auto failed) {
+    while (!ready()) {
+      if (failed()) {
+        throw no_server(context_);
+      }
+      if (timed_out_) {
+        throw std::runtime_error(no_answer);
+      }
+      pa_threaded_mainloop_wait(mainloop_);
     }
-    if (timed_out_) {
-      throw std::runtime_error(no_answer);
-    }
-    pa_threaded_mainloop_wait(mainloop_);
-  }
+  };
+  wait_until_ready([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
+                   [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); });
 
   const pa_sample_spec sample_format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate),
                                      2};
@@ -130,16 +135,8 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
   if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
     throw no_server(context_);
   }
-  for (pa_stream_state_t state = pa_stream_get_state(stream_); state != PA_STREAM_READY;
-       state = pa_stream_get_state(stream_)) {
-    if (!PA_STREAM_IS_GOOD(state)) {
-      throw no_server(context_);
-    }
-    if (timed_out_) {
-      throw std::runtime_error(no_answer);
-    }
-    pa_threaded_mainloop_wait(mainloop_);
-  }
+  wait_until_ready([this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
+                   [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
 }
 
 // On the client thread, when the server wants `writable_bytes` more.
