@@ -109,22 +109,26 @@ void write_durably(int fd, mode_t mode, std::string_view bytes) {
   }
 }
 
-// Writes `bytes` to a new file in `folder` and returns its temporary name.
+// Renames the complete temporary file `name` over `target`.
+void rename_over(const std::string& name, const std::string& target) {
+  if (::rename(name.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(name.c_str());
+    throw errno_error(error);
+  }
+}
+
+// Writes `bytes` to a new file in `folder` and renames it over `target`.
 // The file is made unnamed where the file system allows it and named only
-// once complete, so that a run killed while writing leaves nothing behind.
-std::string write_temporary(const std::string& folder, const std::string& prefix, mode_t mode,
-                            std::string_view bytes) {
+// once complete, just before the rename, so that a run killed while writing
+// leaves nothing behind.
+void write_and_rename(const std::string& folder, const std::string& prefix,
+                      const std::string& target, mode_t mode, std::string_view bytes) {
   FileDescriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
   if (unnamed.get() >= 0) {
     write_durably(unnamed.get(), mode, bytes);
-    std::string name = link_under_fresh_name(unnamed.get(), folder, prefix);
-    try {
-      unnamed.close();
-    } catch (...) {
-      ::unlink(name.c_str());
-      throw;
-    }
-    return name;
+    rename_over(link_under_fresh_name(unnamed.get(), folder, prefix), target);
+    return;  // the content is on disk already: closing can lose nothing
   }
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
     throw_folder_error(errno);
@@ -145,7 +149,7 @@ std::string write_temporary(const std::string& folder, const std::string& prefix
     ::unlink(pattern.c_str());
     throw;
   }
-  return pattern;
+  rename_over(pattern, target);
 }
 
 // Removes temporary files of ours that runs killed before their rename left
@@ -198,12 +202,7 @@ void PosixFileSystem::replace_contents(const std::string& path, std::string_view
 
   const std::string folder(folder_of(target));
   const std::string prefix = "." + std::string(file_name_of(target)) + ".";
-  const std::string temporary = write_temporary(folder, prefix, mode, bytes);
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw errno_error(error);
-  }
+  write_and_rename(folder, prefix, target, mode, bytes);
   remove_abandoned_temporaries(folder, prefix);
 }
 
