@@ -99,15 +99,15 @@ std::string first_bytes(const std::string& what, const std::string& path, std::s
 // of the file: its first twelve bytes tell whether it is one, and whole.
 void check_soundfont(const std::string& path) {
   const std::string header = first_bytes("soundfont", path, 12);
-  std::uint64_t chunk_size = 0;
-  for (std::size_t i = 8; i > 4 && header.size() == 12; --i) {
-    chunk_size = (chunk_size << 8U) | static_cast<std::uint8_t>(header[i - 1]);
-  }
-  std::error_code error;
   if (header.size() < 12 || header.compare(0, 4, "RIFF") != 0 ||
       header.compare(8, 4, "sfbk") != 0) {
     throw std::runtime_error("soundfont " + path + " is not a SoundFont file");
   }
+  std::uint64_t chunk_size = 0;
+  for (std::size_t i = 8; i > 4; --i) {
+    chunk_size = (chunk_size << 8U) | static_cast<std::uint8_t>(header[i - 1]);
+  }
+  std::error_code error;
   if (chunk_size + 8 != std::filesystem::file_size(path, error)) {
     throw std::runtime_error("soundfont " + path + " is cut short or has bytes past its end");
   }
