@@ -21,6 +21,12 @@ struct ResourceInfo {
 // "TYPE/NAME" (opening reads only the archive's directory; reading a
 // resource reads only that resource); on Windows the executable's resource
 // section, read with the resource functions.
+//
+// A POSIX module file whose resources do not hold together is refused with
+// "damaged resource archive in FILE (FAULT)", FAULT naming what is wrong
+// ("entry DMSEG/15_DO: CRC mismatch"): at opening when the directory is at
+// fault, when reading a resource when that resource is. Nothing larger than
+// the file is ever allocated, whatever its headers say.
 class ResourceFile {
  public:
   // Throws std::runtime_error naming the file and the cause.

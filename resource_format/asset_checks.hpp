@@ -14,7 +14,7 @@ std::optional<std::string> jpeg_problem(std::string_view bytes);
 std::optional<std::string> midi_problem(std::string_view bytes);
 // A RIFF WAVE file of 16-bit mono or stereo PCM at 44100 Hz whose chunks,
 // whatever chunks stand between them, hold a format and the whole of their
-// data (parse_wave).
+// data, and fill the file as its RIFF header says (parse_wave).
 std::optional<std::string> wave_problem(std::string_view bytes);
 
 inline constexpr int kPictureWidth = 146;

@@ -12,6 +12,7 @@ WaveSound parse_wave(std::string_view bytes) {
     throw std::runtime_error("not a RIFF WAVE file");
   }
   WaveSound sound;
+  bool has_data = false;
   std::size_t at = 12;
   while (at + 8 <= bytes.size()) {
     const std::string_view id = bytes.substr(at, 4);
@@ -35,17 +36,29 @@ WaveSound parse_wave(std::string_view bytes) {
         throw std::runtime_error("WAVE with " + std::to_string(channels) + " channels");
       }
       sound.channels = static_cast<int>(channels);
-    } else if (id == "data") {
+    } else if (id == "data" && !has_data) {
       if (sound.channels == 0) {
         throw std::runtime_error("WAVE data before its format");
       }
       const std::uint32_t frame_bytes = 2U * static_cast<std::uint32_t>(sound.channels);
       sound.samples = bytes.substr(at + 8, length - length % frame_bytes);
-      return sound;
+      has_data = true;
     }
     at += 8 + length + (length % 2);  // chunks are padded to even sizes
   }
-  throw std::runtime_error("WAVE without data");
+  if (!has_data) {
+    throw std::runtime_error("WAVE without data");
+  }
+  // The chunks fill the file (the last one may lack its pad byte), and the
+  // RIFF header says so: a player never looks for chunks past the end.
+  if (at < bytes.size()) {
+    throw std::runtime_error("WAVE with bytes past its last chunk");
+  }
+  if (little_endian(bytes, 4, 4) != bytes.size() - 8) {
+    throw std::runtime_error("RIFF size " + std::to_string(little_endian(bytes, 4, 4)) +
+                             " for a file of " + std::to_string(bytes.size()) + " bytes");
+  }
+  return sound;
 }
 
 }  // namespace qz

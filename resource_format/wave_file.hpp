@@ -14,7 +14,8 @@ struct WaveSound {
 inline constexpr int kWaveSampleRate = 44100;
 
 // Walks the file's chunks, whatever chunks stand between the format and the
-// data; throws std::runtime_error naming what is wrong.
+// data, which must fill the file as its RIFF header says; throws
+// std::runtime_error naming what is wrong.
 WaveSound parse_wave(std::string_view bytes);
 
 }  // namespace qz

@@ -10,9 +10,10 @@ namespace qz {
 class AudioLayer {
  public:
   virtual ~AudioLayer() = default;
-  // Opens the output, and checks that the module file at
-  // `module_file_path`, whose sounds the module plays, is readable; run
-  // before the exchange file is touched.
+  // Opens the output and checks, cheaply, what the sound will need, among it
+  // the module file at `module_file_path` and its resource directory; run
+  // before the exchange file is touched, so that a module that could not
+  // play fails with the host's record intact.
   virtual void start(const std::string& module_file_path) = 0;
   // Loads the DMSEG resource `name` (case ignored) of the module file at
   // `module_file_path`; it becomes the current segment.

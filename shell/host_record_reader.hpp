@@ -23,8 +23,11 @@ namespace qz {
 //   delimiters or a blank line yields empty fields.
 // - At the end of the file a field counts if any byte of it was read; the
 //   end of the file right after a delimiter starts no field.
-// Reading stops at the end of the ninth field: what follows is not parsed,
-// and nothing is read beyond the block that holds that end.
+// Reading stops at the end of the ninth field: what follows is not parsed.
+// That end is known only from the delimiter after the field (after a CR, from
+// the byte after it too, which may be its LF), so the last block read is the
+// one holding that byte: one block beyond the field's own when the field
+// ends on a block's last byte, or the read that finds the end of the file.
 struct HostFields {
   std::size_t count = 0;              // fields read, at most 9
   std::size_t bytes_read = 0;         // bytes consumed up to the last field's end

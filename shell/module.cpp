@@ -76,7 +76,11 @@ class ModuleRun {
     in_step("cannot draw a question", [&] { module_.generator.run(form_, environment_.random); });
     in_step("cannot write " + file_name, [&] {
       const std::string bytes = encode_record(record_from(form_, module_.literal));
-      environment_.files.replace_contents(exchange_path_, bytes);
+      try {
+        environment_.files.replace_contents(exchange_path_, bytes);
+      } catch (const FolderNotWritable& error) {
+        throw StepFailure("cannot write in the folder of " + file_name + ": " + error.what());
+      }
     });
     if (!form_.Timer1.exists) {
       form_.Unload();

@@ -1,5 +1,7 @@
 #include "platform/posix/descriptor.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +15,29 @@ std::runtime_error errno_error(int error) {
     return std::runtime_error("no such file");
   }
   return std::runtime_error(std::strerror(error));
+}
+
+int open_regular_file(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) {
+    throw errno_error(errno);
+  }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) {
+    throw errno_error(errno);
+  }
+  if (!S_ISREG(info.st_mode)) {
+    const char* kind = S_ISFIFO(info.st_mode)   ? "a FIFO"
+                       : S_ISDIR(info.st_mode)  ? "a folder"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                                                : "a device";
+    throw std::runtime_error(std::string("not a regular file (") + kind + ")");
+  }
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    throw errno_error(errno);
+  }
+  return fd.release();
 }
 
 FileDescriptor::~FileDescriptor() {

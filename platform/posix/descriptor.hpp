@@ -1,7 +1,9 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace qz::platform {
 
@@ -15,12 +17,19 @@ class FileDescriptor {
   FileDescriptor& operator=(FileDescriptor&&) = delete;
   ~FileDescriptor();
   [[nodiscard]] int get() const { return fd_; }
+  // Hands the descriptor over to the caller, who closes it.
+  [[nodiscard]] int release() { return std::exchange(fd_, -1); }
   // Closes now, reporting the failure a destructor could not.
   void close();
 
  private:
   int fd_;
 };
+
+// Opens a regular file for reading. Anything else is refused with
+// "not a regular file (a FIFO)" and the like, without waiting: a FIFO with no
+// writer would hold open() or read() for ever. Throws std::runtime_error.
+int open_regular_file(const std::string& path);
 
 // Writes all of `bytes`, resuming after interruptions and short writes;
 // throws std::runtime_error naming the cause.

@@ -1,47 +1,70 @@
 #include "platform/resource_file.hpp"
 
-#include <zip.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <stdexcept>
 
+#include "platform/posix/descriptor.hpp"
+#include "resource_format/appended_archive.hpp"
 #include "resource_format/resource_names.hpp"
 #include "shell/paths.hpp"
 
 namespace qz::platform {
 
-struct ResourceFile::Archive {
-  zip_t* zip = nullptr;
-  ~Archive() {
-    if (zip != nullptr) {
-      zip_discard(zip);
+struct ResourceFile::Archive final : RandomAccessBytes {
+  explicit Archive(const std::string& path) : fd(open_regular_file(path)) {
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+      throw errno_error(errno);
+    }
+    file_size = static_cast<std::uint64_t>(info.st_size);
+  }
+
+  [[nodiscard]] std::uint64_t size() const override { return file_size; }
+
+  void read_at(std::uint64_t offset, std::span<char> into) const override {
+    while (!into.empty()) {
+      const ssize_t count = ::pread(fd.get(), into.data(), into.size(), static_cast<off_t>(offset));
+      if (count < 0 && errno == EINTR) {
+        continue;
+      }
+      if (count < 0) {
+        throw errno_error(errno);
+      }
+      if (count == 0) {
+        throw DamagedArchive("the file is shorter than it was");
+      }
+      into = into.subspan(static_cast<std::size_t>(count));
+      offset += static_cast<std::uint64_t>(count);
     }
   }
-  Archive() = default;
-  Archive(const Archive&) = delete;
-  Archive& operator=(const Archive&) = delete;
-  Archive(Archive&&) = delete;
-  Archive& operator=(Archive&&) = delete;
+
+  FileDescriptor fd;
+  std::uint64_t file_size = 0;
+  ArchiveDirectory directory;
 };
 
-ResourceFile::ResourceFile(const std::string& path)
-    : path_(path), archive_(std::make_unique<Archive>()) {
-  int error = 0;
-  archive_->zip = zip_open(path.c_str(), ZIP_RDONLY, &error);
-  if (archive_->zip == nullptr) {
-    zip_error_t details;
-    zip_error_init_with_code(&details, error);
-    std::string cause =
-        error == ZIP_ER_NOZIP ? "the file carries no resources" : zip_error_strerror(&details);
-    zip_error_fini(&details);
-    throw std::runtime_error("cannot open the resources of " + std::string(file_name_of(path)) +
-                             ": " + cause);
+ResourceFile::ResourceFile(const std::string& path) : path_(path) {
+  const std::string file(file_name_of(path));
+  try {
+    archive_ = std::make_unique<Archive>(path);
+    auto directory = read_archive_directory(*archive_);
+    if (!directory) {
+      throw std::runtime_error("the file carries no resources");
+    }
+    archive_->directory = std::move(*directory);
+  } catch (const DamagedArchive& error) {
+    throw std::runtime_error("damaged resource archive in " + file + " (" + error.what() + ")");
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error("cannot open the resources of " + file + ": " + error.what());
   }
-  const zip_int64_t count = zip_get_num_entries(archive_->zip, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
-    const auto index = static_cast<zip_uint64_t>(i);
-    const std::string entry = zip_get_name(archive_->zip, index, ZIP_FL_ENC_RAW);
+  const std::vector<ArchiveEntry>& entries = archive_->directory.entries;
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const std::string_view entry = entries[index].name;
     const auto slash = entry.find('/');
-    if (slash != std::string::npos) {
+    if (slash != std::string_view::npos) {
       index_by_key_[resource_key(entry.substr(0, slash), entry.substr(slash + 1))] = index;
     }
   }
@@ -52,13 +75,9 @@ ResourceFile::~ResourceFile() = default;
 std::vector<ResourceInfo> ResourceFile::list() const {
   std::vector<ResourceInfo> resources;
   for (const auto& [key, index] : index_by_key_) {
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive_->zip, index, 0, &stat) != 0) {
-      throw std::runtime_error("cannot read the resources of " + std::string(file_name_of(path_)));
-    }
     const auto slash = key.find('/');
-    resources.push_back({key.substr(0, slash), key.substr(slash + 1), stat.size});
+    resources.push_back(
+        {key.substr(0, slash), key.substr(slash + 1), archive_->directory.entries[index].size});
   }
   return resources;
 }
@@ -68,22 +87,16 @@ std::optional<std::string> ResourceFile::find(std::string_view type, std::string
   if (found == index_by_key_.end()) {
     return std::nullopt;
   }
-  zip_stat_t stat;
-  zip_stat_init(&stat);
-  zip_file_t* file = nullptr;
-  if (zip_stat_index(archive_->zip, found->second, 0, &stat) != 0 ||
-      (file = zip_fopen_index(archive_->zip, found->second, 0)) == nullptr) {
-    throw std::runtime_error("cannot read resource " + found->first + " of " +
-                             std::string(file_name_of(path_)));
+  const std::string file(file_name_of(path_));
+  try {
+    return read_archive_entry(*archive_, archive_->directory,
+                              archive_->directory.entries[found->second]);
+  } catch (const DamagedArchive& error) {
+    throw std::runtime_error("damaged resource archive in " + file + " (" + error.what() + ")");
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error("cannot read resource " + found->first + " of " + file + ": " +
+                             error.what());
   }
-  std::string bytes(stat.size, '\0');
-  const zip_int64_t read = zip_fread(file, bytes.data(), bytes.size());
-  zip_fclose(file);
-  if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
-    throw std::runtime_error("cannot read resource " + found->first + " of " +
-                             std::string(file_name_of(path_)));
-  }
-  return bytes;
 }
 
 }  // namespace qz::platform

@@ -1,10 +1,17 @@
 #include "platform/sound/fluid_audio.hpp"
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/process.hpp"
 #include "platform/resource_file.hpp"
@@ -13,39 +20,55 @@
 namespace qz::platform {
 namespace {
 
-// FluidSynth reports its failures through a log; keep the last message so
-// that a failed call can name its cause on the one error line, instead of
-// FluidSynth printing lines of its own.
-struct LastMessage {
+// FluidSynth and GLib report failures through their logs; keep the first
+// message since the last failure was reported, so that a failed call names
+// its cause on the module's one error line instead of the libraries
+// printing lines of their own. Never destroyed: a synthesizer thread may
+// still log while the process ends.
+struct FirstMessage {
   std::mutex mutex;
   std::string text;
 };
 
-LastMessage& last_message() {
-  static LastMessage last;
-  return last;
+FirstMessage& first_message() {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables)
+  static auto* first = new FirstMessage;
+  return *first;
 }
 
-void keep_message(int /*level*/, const char* message, void* /*data*/) {
-  LastMessage& last = last_message();
-  const std::lock_guard lock(last.mutex);
-  last.text = message;
+void keep_message(const char* message) {
+  FirstMessage& first = first_message();
+  const std::lock_guard lock(first.mutex);
+  if (first.text.empty() && message != nullptr) {
+    first.text = message;
+  }
 }
 
-std::string take_last_message() {
-  LastMessage& last = last_message();
-  const std::lock_guard lock(last.mutex);
-  return std::exchange(last.text, "");
+void keep_fluid_message(int /*level*/, const char* message, void* /*data*/) {
+  keep_message(message);
 }
 
-void route_log(const FluidLibrary& fluid) {
+void keep_glib_message(const char* /*domain*/, int /*level*/, const char* message, void* /*data*/) {
+  keep_message(message);
+}
+
+std::string take_first_message() {
+  FirstMessage& first = first_message();
+  const std::lock_guard lock(first.mutex);
+  return std::exchange(first.text, "");
+}
+
+void route_logs(const FluidLibrary& fluid) {
   static std::once_flag once;
   std::call_once(once, [&fluid] {
     for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN}) {
-      fluid.set_log_function(level, keep_message, nullptr);
+      fluid.set_log_function(level, keep_fluid_message, nullptr);
     }
     fluid.set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid.set_log_function(FLUID_DBG, nullptr, nullptr);
+    if (fluid.set_glib_default_log_handler != nullptr) {
+      fluid.set_glib_default_log_handler(keep_glib_message, nullptr);
+    }
   });
 }
 
@@ -53,32 +76,131 @@ void route_log(const FluidLibrary& fluid) {
 // between writes and the sound drops out.
 constexpr int kBlockFrames = 1024;
 
-}  // namespace
+// How long the end of the module waits for a synthesizer still being made.
+constexpr std::chrono::milliseconds kUnloadWait{300};
 
-FluidAudio::FluidAudio(FluidSetup setup) : setup_(std::move(setup)) {}
-
-FluidAudio::~FluidAudio() {
-  stream_.reset();
-  if (synthesizer_ready_.valid()) {
-    synthesizer_ready_.wait();
+// The first `count` bytes of a file; fewer when it is shorter.
+std::string first_bytes(const std::string& what, const std::string& path, std::size_t count) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    throw std::runtime_error(what + " " + path + " is missing");
   }
-  if (fluid_ != nullptr) {
-    for (fluid_player_t* player : players_) {
-      fluid_->delete_player(player);
-    }
-    if (synth_.load() != nullptr) {
-      fluid_->delete_synth(synth_.load());
-    }
-    if (settings_ != nullptr) {
-      fluid_->delete_settings(settings_);
-    }
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  if (in.bad() || !in.is_open()) {
+    throw std::runtime_error(what + " " + path + " cannot be read");
+  }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+// A SoundFont 2 file is one RIFF chunk of form "sfbk" that runs to the end
+// of the file: its first twelve bytes tell whether it is one, and whole.
+void check_soundfont(const std::string& path) {
+  const std::string header = first_bytes("soundfont", path, 12);
+  if (header.size() < 12 || header.compare(0, 4, "RIFF") != 0 ||
+      header.compare(8, 4, "sfbk") != 0) {
+    throw std::runtime_error("soundfont " + path + " is not a SoundFont file");
+  }
+  std::uint64_t chunk_size = 0;
+  for (std::size_t i = 8; i > 4; --i) {
+    chunk_size = (chunk_size << 8U) | static_cast<std::uint8_t>(header[i - 1]);
+  }
+  std::error_code error;
+  if (chunk_size + 8 != std::filesystem::file_size(path, error)) {
+    throw std::runtime_error("soundfont " + path + " is cut short or has bytes past its end");
   }
 }
 
-void FluidAudio::start(const std::string& /*module_file_path*/) {
-  if (!std::filesystem::is_regular_file(setup_.soundfont)) {
-    throw std::runtime_error("soundfont " + setup_.soundfont + " is missing");
+void check_library(const std::string& path, const std::string& signature) {
+  if (first_bytes("synthesizer library", path, signature.size()) != signature) {
+    throw std::runtime_error("synthesizer library " + path + " is not a shared library");
   }
+}
+
+}  // namespace
+
+// The synthesizer, made on a thread of its own and shared with it.
+struct FluidAudio::Synthesizer {
+  std::mutex mutex;
+  std::condition_variable made;
+  bool done = false;    // guarded by mutex
+  std::string problem;  // set before done, when making it failed
+  const FluidLibrary* fluid = nullptr;
+  fluid_settings_t* settings = nullptr;
+  std::atomic<fluid_synth_t*> synth{nullptr};  // set once ready, read by the stream
+  std::vector<fluid_player_t*> players;        // kept to the end: released segments play on
+
+  Synthesizer() = default;
+  Synthesizer(const Synthesizer&) = delete;
+  Synthesizer& operator=(const Synthesizer&) = delete;
+  Synthesizer(Synthesizer&&) = delete;
+  Synthesizer& operator=(Synthesizer&&) = delete;
+  ~Synthesizer() {
+    if (fluid == nullptr) {
+      return;
+    }
+    for (fluid_player_t* player : players) {
+      fluid->delete_player(player);
+    }
+    if (synth.load() != nullptr) {
+      fluid->delete_synth(synth.load());
+    }
+    if (settings != nullptr) {
+      fluid->delete_settings(settings);
+    }
+  }
+
+  void make(const std::string& library_file, const std::string& soundfont) {
+    lower_this_thread_priority();  // the record comes first
+    std::string failure;
+    try {
+      const FluidLibrary& library = FluidLibrary::get(library_file);
+      route_logs(library);
+      fluid = &library;
+      settings = library.new_settings();
+      if (settings == nullptr ||
+          library.settings_setnum(settings, "synth.sample-rate", kSampleRate) != FLUID_OK) {
+        throw std::runtime_error("cannot configure the synthesizer: " + take_first_message());
+      }
+      fluid_synth_t* made_synth = library.new_synth(settings);
+      if (made_synth == nullptr) {
+        throw std::runtime_error("cannot create the synthesizer: " + take_first_message());
+      }
+      if (library.synth_sfload(made_synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        library.delete_synth(made_synth);
+        throw std::runtime_error("cannot load soundfont " + soundfont + ": " +
+                                 take_first_message());
+      }
+      synth.store(made_synth);
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
+    const std::lock_guard lock(mutex);
+    problem = std::move(failure);
+    done = true;
+    made.notify_all();
+  }
+};
+
+FluidAudio::FluidAudio(FluidSetup setup)
+    : setup_(std::move(setup)), synthesizer_(std::make_shared<Synthesizer>()) {}
+
+FluidAudio::~FluidAudio() {
+  stream_.reset();
+  if (synthesizer_started_) {
+    // Normally made long ago. If not, the thread keeps its share and frees
+    // the synthesizer when it is done; the process need not wait for it.
+    std::unique_lock lock(synthesizer_->mutex);
+    synthesizer_->made.wait_for(lock, kUnloadWait, [this] { return synthesizer_->done; });
+  }
+}
+
+void FluidAudio::start(const std::string& module_file_path) {
+  check_soundfont(setup_.soundfont);
+  check_library(setup_.library_file, setup_.library_signature);
+  { const ResourceFile resources(module_file_path); }
   stream_ = setup_.open_stream(
       kSampleRate, kBlockFrames,
       [this](float* left, float* right, int frames) { render(left, right, frames); });
@@ -86,41 +208,23 @@ void FluidAudio::start(const std::string& /*module_file_path*/) {
 }
 
 void FluidAudio::start_synthesizer() {
-  synthesizer_ready_ = std::async(std::launch::async, [this] { make_synthesizer(); });
-}
-
-void FluidAudio::make_synthesizer() {
-  lower_this_thread_priority();  // the record comes first
-  try {
-    const FluidLibrary& fluid = FluidLibrary::get(setup_.library_file);
-    route_log(fluid);
-    fluid_ = &fluid;
-    settings_ = fluid.new_settings();
-    if (settings_ == nullptr ||
-        fluid.settings_setnum(settings_, "synth.sample-rate", kSampleRate) != FLUID_OK) {
-      throw std::runtime_error("cannot configure the synthesizer: " + take_last_message());
-    }
-    fluid_synth_t* synth = fluid.new_synth(settings_);
-    if (synth == nullptr) {
-      throw std::runtime_error("cannot create the synthesizer: " + take_last_message());
-    }
-    if (fluid.synth_sfload(synth, setup_.soundfont.c_str(), 1) == FLUID_FAILED) {
-      fluid.delete_synth(synth);
-      throw std::runtime_error("cannot load soundfont " + setup_.soundfont + ": " +
-                               take_last_message());
-    }
-    synth_.store(synth);
-  } catch (const std::exception& error) {
-    synthesizer_problem_ = error.what();
+  if (std::exchange(synthesizer_started_, true)) {
+    return;
   }
+  std::thread([synthesizer = synthesizer_, library = setup_.library_file,
+               soundfont = setup_.soundfont] {
+    synthesizer->make(library, soundfont);
+  }).detach();
 }
 
 void FluidAudio::wait_for_synthesizer() {
-  if (synthesizer_ready_.valid()) {
-    synthesizer_ready_.get();
+  if (!synthesizer_started_) {
+    throw std::logic_error("the synthesizer was never started");
   }
-  if (!synthesizer_problem_.empty()) {
-    throw std::runtime_error(synthesizer_problem_);
+  std::unique_lock lock(synthesizer_->mutex);
+  synthesizer_->made.wait(lock, [this] { return synthesizer_->done; });
+  if (!synthesizer_->problem.empty()) {
+    throw std::runtime_error(synthesizer_->problem);
   }
 }
 
@@ -138,25 +242,26 @@ void FluidAudio::play_segment() {
     return;
   }
   wait_for_synthesizer();
-  fluid_player_t* player = fluid_->new_player(synth_.load());
+  const FluidLibrary& fluid = *synthesizer_->fluid;
+  fluid_player_t* player = fluid.new_player(synthesizer_->synth.load());
   if (player == nullptr) {
-    throw std::runtime_error("cannot create a MIDI player: " + take_last_message());
+    throw std::runtime_error("cannot create a MIDI player: " + take_first_message());
   }
-  players_.push_back(player);
-  if (fluid_->player_add_mem(player, current_->midi.data(), current_->midi.size()) != FLUID_OK ||
-      fluid_->player_play(player) != FLUID_OK) {
-    throw std::runtime_error("cannot play the MIDI segment: " + take_last_message());
+  synthesizer_->players.push_back(player);
+  if (fluid.player_add_mem(player, current_->midi.data(), current_->midi.size()) != FLUID_OK ||
+      fluid.player_play(player) != FLUID_OK) {
+    throw std::runtime_error("cannot play the MIDI segment: " + take_first_message());
   }
 }
 
 void FluidAudio::set_master_volume(int hundredths_of_db) { mixer_.set_level(hundredths_of_db); }
 
 void FluidAudio::render(float* left, float* right, int frames) {
-  fluid_synth_t* synth = synth_.load();
+  fluid_synth_t* synth = synthesizer_->synth.load();
   if (synth != nullptr) {
     // The reverb and chorus are mixed straight into the two outputs.
     std::array<float*, 2> outputs = {left, right};
-    fluid_->synth_process(synth, frames, 2, outputs.data(), 2, outputs.data());
+    synthesizer_->fluid->synth_process(synth, frames, 2, outputs.data(), 2, outputs.data());
   }
   mixer_.process(left, right, frames);
 }

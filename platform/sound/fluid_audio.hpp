@@ -1,31 +1,21 @@
 #pragma once
 
-#include <atomic>
-#include <future>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/sound/mixer.hpp"
 #include "platform/sound/output_stream.hpp"
 #include "shell/audio.hpp"
 
-// FluidSynth's own type names, declared here so that users of this header
-// need not see FluidSynth.
-struct _fluid_hashtable_t;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
-struct _fluid_synth_t;      // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
-struct _fluid_player_t;     // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
-
 namespace qz::platform {
-
-struct FluidLibrary;
 
 // What the platform supplies to the synthesizer: where its files are and
 // where its sound goes.
 struct FluidSetup {
-  std::string soundfont;         // a General MIDI soundfont file
-  std::string library_file;      // FluidSynth's shared library
-  OpenOutputStream open_stream;  // the machine's sound output
+  std::string soundfont;          // a General MIDI soundfont file
+  std::string library_file;       // FluidSynth's shared library
+  std::string library_signature;  // the first bytes of any shared library here
+  OpenOutputStream open_stream;   // the machine's sound output
 };
 
 // Sound through FluidSynth: MIDI segments play on a General MIDI synthesizer,
@@ -33,14 +23,19 @@ struct FluidSetup {
 class FluidAudio final : public AudioLayer {
  public:
   explicit FluidAudio(FluidSetup setup);
+  // Waits a short while at most for the audio threads, so that the process
+  // ends with its countdown whatever the sound server or the disk does.
   ~FluidAudio() override;
   FluidAudio(const FluidAudio&) = delete;
   FluidAudio& operator=(const FluidAudio&) = delete;
   FluidAudio(FluidAudio&&) = delete;
   FluidAudio& operator=(FluidAudio&&) = delete;
 
-  // Opens the output stream; the synthesizer and its soundfont are made
-  // ready in the background so that start-up does not hold back the record.
+  // Checks from their first bytes that the soundfont and the synthesizer's
+  // library are there, readable and what they should be, reads the
+  // resource directory of the module file, and opens the output stream; the
+  // synthesizer and its soundfont are then made ready in the background so
+  // that start-up does not hold back the record.
   void start(const std::string& module_file_path) override;
   void load_segment(const std::string& module_file_path, std::string_view name) override;
   void play_segment() override;
@@ -55,15 +50,12 @@ class FluidAudio final : public AudioLayer {
   void render(float* left, float* right, int frames);
 
  private:
-  void make_synthesizer();
+  struct Synthesizer;
 
   FluidSetup setup_;
-  const FluidLibrary* fluid_ = nullptr;
-  _fluid_hashtable_t* settings_ = nullptr;
-  std::atomic<_fluid_synth_t*> synth_{nullptr};  // set once ready, read by the stream
-  std::future<void> synthesizer_ready_;
-  std::string synthesizer_problem_;
-  std::vector<_fluid_player_t*> players_;  // kept to the end: released segments play on
+  // Shared with the thread that makes it, which may outlive this object.
+  std::shared_ptr<Synthesizer> synthesizer_;
+  bool synthesizer_started_ = false;
   std::shared_ptr<const Segment> current_;
   Mixer mixer_;
   std::unique_ptr<OutputStream> stream_;  // last: stopped first

@@ -28,6 +28,12 @@ FluidLibrary load(const std::string& file) {
   resolve(library, "delete_fluid_player", fluid.delete_player);
   resolve(library, "fluid_player_add_mem", fluid.player_add_mem);
   resolve(library, "fluid_player_play", fluid.player_play);
+  fluid.set_glib_default_log_handler = nullptr;
+  try {
+    resolve(library, "g_log_set_default_handler", fluid.set_glib_default_log_handler);
+  } catch (const std::runtime_error&) {
+    // Messages of GLib's own then go where GLib sends them.
+  }
   return fluid;
 }
 

@@ -6,6 +6,11 @@
 
 namespace qz::platform {
 
+// GLib's log handler and the call that installs it as the default one, as
+// GLib declares them. GLib comes with FluidSynth; its headers are not needed.
+using GlibLogHandler = void (*)(const char* domain, int level, const char* message, void* data);
+using SetGlibLogHandler = GlibLogHandler (*)(GlibLogHandler handler, void* data);
+
 // The FluidSynth functions the modules use, resolved from the shared library
 // at run time. Loading it costs milliseconds (it brings some seventy
 // libraries along), so it is loaded on the synthesizer's thread rather than
@@ -23,6 +28,8 @@ struct FluidLibrary {
   decltype(&::delete_fluid_player) delete_player;
   decltype(&::fluid_player_add_mem) player_add_mem;
   decltype(&::fluid_player_play) player_play;
+  // GLib's, found among FluidSynth's own libraries; null where it is not.
+  SetGlibLogHandler set_glib_default_log_handler;
 
   // Loads the library from `file` on the first call, and hands out the same
   // functions afterwards; throws std::runtime_error naming what is missing.

@@ -1,77 +1,30 @@
 #include "platform/sound/segment.hpp"
 
-#include <sndfile.h>
-
-#include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <stdexcept>
+#include <string_view>
 
 #include "resource_format/asset_checks.hpp"
+#include "resource_format/byte_order.hpp"
+#include "resource_format/wave_file.hpp"
 
 namespace qz::platform {
 namespace {
 
-// libsndfile reads the WAVE from memory through these.
-struct MemoryFile {
-  const std::string& bytes;
-  sf_count_t position = 0;
-};
-
-sf_count_t memory_length(void* user) {
-  return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
-}
-
-sf_count_t memory_seek(sf_count_t offset, int whence, void* user) {
-  auto* file = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(file->bytes.size());
-  sf_count_t target = offset;
-  if (whence == SEEK_CUR) {
-    target += file->position;
-  } else if (whence == SEEK_END) {
-    target += size;
-  }
-  file->position = std::clamp<sf_count_t>(target, 0, size);
-  return file->position;
-}
-
-sf_count_t memory_read(void* destination, sf_count_t count, void* user) {
-  auto* file = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(file->bytes.size());
-  const sf_count_t available = std::min(count, size - file->position);
-  std::memcpy(destination, file->bytes.data() + file->position,
-              static_cast<std::size_t>(available));
-  file->position += available;
-  return available;
-}
-
-sf_count_t memory_write(const void* /*source*/, sf_count_t /*count*/, void* /*user*/) { return 0; }
-
-sf_count_t memory_tell(void* user) { return static_cast<MemoryFile*>(user)->position; }
-
-std::vector<float> decode_wave(const std::string& bytes) {
-  SF_VIRTUAL_IO io{memory_length, memory_seek, memory_read, memory_write, memory_tell};
-  MemoryFile file{bytes};
-  SF_INFO info{};
-  SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
-  if (sound == nullptr) {
-    throw std::runtime_error(std::string("unreadable WAVE: ") + sf_strerror(nullptr));
-  }
-  std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
-  const sf_count_t read = sf_readf_float(sound, samples.data(), info.frames);
-  sf_close(sound);
-  if (info.channels != 1 && info.channels != 2) {
-    throw std::runtime_error("WAVE with " + std::to_string(info.channels) + " channels");
-  }
-  if (read != info.frames) {
-    throw std::runtime_error("truncated WAVE");
-  }
-  if (info.channels == 2) {
-    return samples;
-  }
-  std::vector<float> stereo(samples.size() * 2);
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    stereo[2 * i] = samples[i];
-    stereo[2 * i + 1] = samples[i];
+// The frames of a recording, stereo. Decoded here, not by a general
+// decoder: libsndfile loops for ever on some malformed chunks that it
+// interprets and the check has no reason to look into (a LIST whose inner
+// sizes run wild).
+std::vector<float> stereo_frames(const WaveSound& sound) {
+  const auto channels = static_cast<std::size_t>(sound.channels);
+  const std::size_t frames = sound.samples.size() / (2 * channels);
+  std::vector<float> stereo(2 * frames);
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    for (std::size_t side = 0; side < 2; ++side) {
+      const std::size_t sample = frame * channels + (channels == 2 ? side : 0);
+      const auto value = static_cast<std::int16_t>(little_endian(sound.samples, 2 * sample, 2));
+      stereo[2 * frame + side] = static_cast<float>(value) / 32768.0F;
+    }
   }
   return stereo;
 }
@@ -88,11 +41,8 @@ std::shared_ptr<const Segment> decode_segment(std::string bytes) {
     segment->midi = std::move(bytes);
   } else if (bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 &&
              bytes.compare(8, 4, "WAVE") == 0) {
-    if (const auto problem = wave_problem(bytes)) {
-      throw std::runtime_error(*problem);
-    }
     segment->kind = Segment::Kind::wave;
-    segment->stereo_frames = decode_wave(bytes);
+    segment->stereo_frames = stereo_frames(parse_wave(bytes));
   } else {
     throw std::runtime_error("neither a MIDI file nor a WAVE recording");
   }

@@ -29,6 +29,7 @@ std::runtime_error windows_error(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_MOD_NOT_FOUND:  // what LoadLibraryExW says of a missing file
       return std::runtime_error("no such file");
     case ERROR_ACCESS_DENIED:
       return std::runtime_error("access denied");

@@ -118,10 +118,11 @@ class ModuleRun:
 
     def __init__(self, literal, host_content=HOST_RECORD, file_name=None, mode=None,
                  keep_literal_copy=False, program=None, args=(), folder_name="qz-e2e-",
-                 environment=None):
+                 prepare=None, environment=None, wrapper=()):
         """Copies module `literal` (or the test `program` standing in for it)
-        into a new folder, under `file_name` if given, and starts it there,
-        with `environment` added to the platform's."""
+        into a new folder, under `file_name` if given, and starts it there
+        (through the `wrapper` command, with `environment` added to the
+        platform's) once `prepare`, if given, has been called with the folder."""
         self.folder = Path(tempfile.mkdtemp(prefix=folder_name))
         source = Path(program) if program else BIN_DIR / literal
         self.executable = self.folder / (file_name or source.name)
@@ -134,6 +135,8 @@ class ModuleRun:
             self.exchange.write_bytes(host_content)
             if mode is not None:
                 self.exchange.chmod(mode)
+        if prepare is not None:
+            prepare(self.folder)
         # What the stand-in MIDI device hears, under Wine (host/wine.py).
         self.midi_log = self.folder.with_name(self.folder.name + ".midi.log")
         environment = {**PLATFORM.environment(), "QZ_MIDI_LOG": str(self.midi_log),
@@ -142,14 +145,14 @@ class ModuleRun:
         self.started_wall = time.time()
         # Started from another folder: the module must find its file by itself.
         self.process = subprocess.Popen(
-            PLATFORM.command(self.executable, args), cwd=tempfile.gettempdir(),
+            [*wrapper, *PLATFORM.command(self.executable, args)], cwd=tempfile.gettempdir(),
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=environment)
 
     def wait(self, timeout=30):
         self.stdout, self.stderr = self.process.communicate(timeout=timeout)
         self.seconds = time.monotonic() - self.started
         self.returncode = self.process.returncode
-        self.record = self.exchange.read_bytes() if self.exchange.exists() else None
+        self.record = self.exchange.read_bytes() if self.exchange.is_file() else None
         return self
 
     def fields(self):
@@ -168,5 +171,8 @@ class ModuleRun:
         return entries
 
     def cleanup(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.communicate()
         shutil.rmtree(self.folder, ignore_errors=True)
         self.midi_log.unlink(missing_ok=True)

@@ -12,7 +12,6 @@ class Treble7EndToEnd(unittest.TestCase):
     def setUpClass(cls):
         cls.runs = {
             "success": ModuleRun("Treble7.exe"),
-            "renamed": ModuleRun("Treble7.exe", file_name="renamed-module"),
             "renamed beside": ModuleRun("Treble7.exe", file_name="renamed-module",
                                         keep_literal_copy=True),
             "many lines": ModuleRun("Treble7.exe", host_content=b"1,2,3\n4,5\r\n6\r7,8,\"9\""),
@@ -46,17 +45,12 @@ class Treble7EndToEnd(unittest.TestCase):
 
     def test_lives_about_five_seconds(self):
         for name, run in self.runs.items():
-            if name == "renamed":
-                continue
             self.assertGreater(run.seconds, 4.8, name)
             self.assertLess(run.seconds, 6.5, name)
 
     def test_renamed_executable_still_names_and_plays_from_its_own_literal(self):
-        # The sound comes from the file the record names, Treble7.exe; alone
-        # under another name the module fails for want of that file.
-        alone = self.runs["renamed"]
-        self.assertNotEqual(alone.returncode, 0)
-        self.assertIn(b"cannot open the resources of Treble7.exe", alone.stderr)
+        # The sound comes from the file the record names, Treble7.exe (alone
+        # under another name the module fails at start: test_faults.py).
         beside = self.runs["renamed beside"]
         self.assertEqual(beside.returncode, 0, beside.stderr)
         self.assertEqual(beside.fields()[8], "Treble7.exe")

@@ -112,8 +112,8 @@ class RecordingAudio final : public AudioLayer {
   bool fail_start = false;
   std::vector<std::string> known_segments;  // upper case; empty: all known
 
-  void start(const std::string& /*module_file_path*/) override {
-    log_.push_back("audio start");
+  void start(const std::string& module_file_path) override {
+    log_.push_back("audio start " + module_file_path);
     if (fail_start) {
       throw std::runtime_error("no sound server");
     }

@@ -79,8 +79,9 @@ TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
   h.files.files[kExchange] = kHostRecord;
   ModuleDescriptor module = sounding_module(h.log, "non");
   ASSERT_EQ(h.run(module), 0);
-  EXPECT_EQ(h.log, (std::vector<std::string>{"audio start", "read " + kExchange, "generate",
-                                             "replace " + kExchange}));
+  EXPECT_EQ(h.log,
+            (std::vector<std::string>{"audio start /modules/Treble7.exe", "read " + kExchange,
+                                      "generate", "replace " + kExchange}));
   EXPECT_EQ(h.files.files[kExchange],
             "\"Q\",\"\",\"\",\"\",\"\",\"1\",\"100\",\"non\",\"Treble7.exe\"\r\n");
 }
@@ -131,9 +132,10 @@ TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
   const milliseconds start = h.clock.now();
   ASSERT_EQ(h.run(module), 0);
   EXPECT_EQ(h.clock.now() - start, milliseconds(5000));
-  EXPECT_EQ(h.log, (std::vector<std::string>{
-                       "audio start", "read " + kExchange, "generate", "replace " + kExchange,
-                       "load /modules/Treble7.exe 15_Do", "play", "volume 1200"}));
+  EXPECT_EQ(h.log,
+            (std::vector<std::string>{"audio start /modules/Treble7.exe", "read " + kExchange,
+                                      "generate", "replace " + kExchange,
+                                      "load /modules/Treble7.exe 15_Do", "play", "volume 1200"}));
 }
 
 TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {

@@ -160,5 +160,42 @@ TEST_F(ResourceFileTest, AFileWithoutResourcesIsAClearFailure) {
   }
 }
 
+TEST_F(ResourceFileTest, ADamagedArchiveIsRefusedNamingTheFault) {
+  const fs::path module = folder_ / "Module.exe";
+  const std::string good = read_file(module);
+  const std::size_t end_record = good.size() - 22;  // no archive comment
+  struct Case {
+    std::string name;
+    std::size_t at;
+    std::string bytes;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"entry count", end_record + 8, std::string("\x03\x00\x03", 3),
+       "damaged resource archive in Module.exe (a directory of 113 bytes cannot hold 3 entries)"},
+      {"directory offset", end_record + 16,
+       std::string(1, static_cast<char>(good[end_record + 16] + 1)),
+       "damaged resource archive in Module.exe (the directory does not end where the end "
+       "record starts)"},
+      {"end record", end_record, "X",
+       "cannot open the resources of Module.exe: the file carries no resources"},
+      {"data", good.find("do"), "D",
+       "damaged resource archive in Module.exe (entry DMSEG/08_DO: CRC mismatch)"},
+  };
+  for (const Case& c : cases) {
+    std::string damaged = good;
+    damaged.replace(c.at, c.bytes.size(), c.bytes);
+    std::ofstream(module, std::ios::binary | std::ios::trunc) << damaged;
+    try {
+      const platform::ResourceFile file(module.string());
+      EXPECT_EQ(file.find("images", "100"), "blank") << c.name << ": other entries still read";
+      (void)file.find("DMSEG", "08_DO");
+      ADD_FAILURE() << c.name << ": no error";
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ(error.what(), c.error) << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qz

@@ -1,0 +1,254 @@
+"""Faults injected from outside into real module runs. Each test is named by
+the fault it guards against; each fails the same way: non-zero status, one
+error line, the host's record intact (or, where the module succeeds, a whole
+new record and nothing else left behind)."""
+
+import os
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+import zipfile
+from pathlib import Path
+
+from tests.e2e.sound import SOUNDFONT
+from tests.e2e.support import BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE, ModuleRun
+
+TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
+# What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
+# permissions, the appended archive, PulseAudio, FluidSynth) is tested on Linux.
+linux_only = unittest.skipUnless(PLATFORM.name == "linux", "faults of the Linux backend")
+FLUIDSYNTH = next(Path("/usr/lib").glob("*/libfluidsynth.so.3"), Path("/usr/lib/libfluidsynth.so.3"))
+
+
+def only_line(run):
+    lines = run.stderr.decode(errors="replace").splitlines()
+    assert len(lines) == 1, run.stderr
+    return lines[0]
+
+
+def damage_archive(path, entry, how):
+    """Damages entry `entry` of the archive appended to module file `path`:
+    "size" sets the top byte of its size in the directory, "offset" moves its
+    local header offset back by 65 bytes, "data" flips its first data byte."""
+    with zipfile.ZipFile(path) as archive:
+        info = archive.getinfo(entry)
+        directory_at = archive.start_dir
+    data = bytearray(path.read_bytes())
+    record = data.index(b"PK\x01\x02", directory_at)
+    while data[record + 46: record + 46 + len(entry)] != entry.encode():
+        record = data.index(b"PK\x01\x02", record + 1)
+    if how == "size":
+        data[record + 27] = 0xFF
+    elif how == "offset":
+        struct.pack_into("<I", data, record + 42, info.header_offset - 65)
+    else:
+        local = info.header_offset
+        name_size, extra_size = struct.unpack_from("<HH", data, local + 26)
+        data[local + 30 + name_size + extra_size] ^= 0xFF
+    path.write_bytes(bytes(data))
+
+
+class PrivateSoundServer:
+    """A PulseAudio server of the test's own, which it may stop."""
+
+    def __init__(self):
+        self.runtime = Path(tempfile.mkdtemp(prefix="qz-pulse-"))
+        native = self.runtime / "native"
+        self.address = f"unix:{native}"
+        self.process = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1",
+             "--load=module-null-sink sink_name=faults",
+             f"--load=module-native-protocol-unix auth-anonymous=1 socket={native}"],
+            env={**os.environ, "HOME": str(self.runtime), "XDG_RUNTIME_DIR": str(self.runtime)},
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if subprocess.run(["pactl", "-s", self.address, "info"],
+                              capture_output=True).returncode == 0:
+                return
+            time.sleep(0.05)
+        self.close()
+        raise RuntimeError("the test's sound server did not start")
+
+    def close(self):
+        self.process.send_signal(signal.SIGCONT)
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+@linux_only
+class ExchangeFileFaults(unittest.TestCase):
+    def run_module(self, **options):
+        run = ModuleRun("oeuvres.exe", **options)
+        self.addCleanup(run.cleanup)
+        return run.wait(timeout=10)
+
+    def test_a_fifo_as_exchange_file_is_refused_without_waiting_for_a_writer(self):
+        run = self.run_module(host_content=None,
+                              prepare=lambda folder: os.mkfifo(folder / "question.qzd"))
+        self.assertNotEqual(run.returncode, 0)
+        self.assertEqual(only_line(run),
+                         "oeuvres.exe: cannot read question.qzd: not a regular file (a FIFO)")
+
+    def test_abandoned_temporary_files_are_removed_and_a_concurrent_runs_kept(self):
+        def prepare(folder):
+            for name in [".question.qzd.Ab12Cd", ".question.qzd.Xy34Zw", ".question.qzd.old"]:
+                (folder / name).write_bytes(b"partial")
+            an_hour_ago = time.time() - 3600
+            for name in [".question.qzd.Ab12Cd", ".question.qzd.old"]:
+                os.utime(folder / name, (an_hour_ago, an_hour_ago))
+        run = self.run_module(prepare=prepare)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
+                         [".question.qzd.Xy34Zw", ".question.qzd.old", "oeuvres.exe",
+                          "question.qzd"])
+
+    def test_a_folder_without_write_permission_is_named_as_the_cause(self):
+        # Root writes in any folder: the module runs as nobody then.
+        wrapper = (["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+                   if os.geteuid() == 0 else [])
+        def prepare(folder):
+            os.chmod(folder / "question.qzd", 0o666)  # the file itself may be written
+            os.chmod(folder, 0o555)
+        run = self.run_module(prepare=prepare, wrapper=wrapper)
+        os.chmod(run.folder, 0o755)
+        self.assertNotEqual(run.returncode, 0)
+        self.assertEqual(only_line(run), "oeuvres.exe: cannot write in the folder of "
+                                         "question.qzd: permission denied")
+        self.assertEqual(run.record, HOST_RECORD)
+
+    def test_a_symbolic_link_stays_a_link_and_its_target_gets_the_record(self):
+        def prepare(folder):
+            (folder / "host").mkdir()
+            (folder / "host/record.txt").write_bytes(HOST_RECORD)
+            os.symlink("host/record.txt", folder / "question.qzd")
+        run = self.run_module(host_content=None, prepare=prepare)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(os.readlink(run.exchange), "host/record.txt")
+        self.assertRegex(run.record, RECORD_LINE)
+        self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
+                         ["host", "oeuvres.exe", "question.qzd"])
+        self.assertEqual([p.name for p in (run.folder / "host").iterdir()], ["record.txt"])
+
+
+@linux_only
+class ResourceArchiveFaults(unittest.TestCase):
+    def test_a_damaged_resource_is_refused_naming_the_entry_and_the_fault(self):
+        cases = {
+            "size": "its sizes disagree (1093 stored, 4278191173 unpacked)",
+            "offset": "no local header at its offset",
+            "data": "CRC mismatch",
+        }
+        folder = Path(tempfile.mkdtemp(prefix="qz-archive-"))
+        self.addCleanup(shutil.rmtree, folder)
+        for how, fault in cases.items():
+            with self.subTest(how):
+                module = folder / "Treble7.exe"
+                shutil.copy(BIN_DIR / "Treble7.exe", module)
+                damage_archive(module, "IMAGES/100", how)
+                result = subprocess.run(
+                    [str(TOOLS_DIR / "qzres"), "extract", str(module), "images", "100"],
+                    capture_output=True, timeout=30)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(result.stderr.decode(), "qzres: damaged resource archive in "
+                                 f"Treble7.exe (entry IMAGES/100: {fault})\n")
+
+
+@linux_only
+class SoundStartFaults(unittest.TestCase):
+    """What audio start-up can know is wrong ends the module before the
+    exchange file is opened."""
+
+    def run_treble7(self, soundfont=SOUNDFONT, library=FLUIDSYNTH, **options):
+        run = ModuleRun("Treble7.exe", keep_literal_copy=True,
+                        program=FIXTURES_DIR / "treble7_sound",
+                        args=[str(soundfont), str(library)], **options)
+        self.addCleanup(run.cleanup)
+        return run.wait(timeout=60)
+
+    def test_known_bad_sound_files_fail_at_start_and_keep_the_host_record(self):
+        folder = Path(tempfile.mkdtemp(prefix="qz-sound-"))
+        self.addCleanup(shutil.rmtree, folder)
+        garbage = folder / "garbage.sf2"
+        garbage.write_bytes(os.urandom(4096))
+        runs = {
+            "garbage soundfont": (self.run_treble7(soundfont=garbage),
+                                  f"soundfont {garbage} is not a SoundFont file"),
+            "missing library": (self.run_treble7(library=folder / "libfluidsynth.so.3"),
+                                f"synthesizer library {folder}/libfluidsynth.so.3 is missing"),
+            "damaged archive": (
+                self.run_treble7(prepare=lambda f: damage_archive(f / "Treble7.exe",
+                                                                  "DMSEG/15_DO", "size")),
+                "damaged resource archive in Treble7.exe (entry DMSEG/15_DO: its sizes "
+                "disagree (65 stored, 4278190145 unpacked))"),
+        }
+        for name, (run, cause) in runs.items():
+            with self.subTest(name):
+                self.assertNotEqual(run.returncode, 0)
+                self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: " + cause)
+                self.assertEqual(run.record, HOST_RECORD)
+                self.assertLess(run.seconds, 2.5)
+
+    def test_a_soundfont_that_fails_to_load_is_reported_on_one_line(self):
+        folder = Path(tempfile.mkdtemp(prefix="qz-sound-"))
+        self.addCleanup(shutil.rmtree, folder)
+        body = b"sfbk" + os.urandom(4096)  # a whole RIFF chunk holding garbage
+        soundfont = folder / "garbage.sf2"
+        soundfont.write_bytes(b"RIFF" + struct.pack("<I", len(body)) + body)
+        run = self.run_treble7(soundfont=soundfont)
+        self.assertNotEqual(run.returncode, 0)
+        self.assertRegex(only_line(run), r'^Treble7\.exe: cannot play "\w+": cannot load soundfont')
+        self.assertRegex(run.record, RECORD_LINE)
+
+
+class ModuleFileFaults(unittest.TestCase):
+    def test_a_renamed_module_alone_fails_at_start_for_want_of_its_own_file(self):
+        # Its sounds are in the file its records name, Treble7.exe.
+        run = ModuleRun("Treble7.exe", file_name="renamed-module" + PLATFORM.program_suffix)
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=60)
+        self.assertNotEqual(run.returncode, 0)
+        self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: cannot open the "
+                                         "resources of Treble7.exe: no such file")
+        self.assertEqual(run.record, HOST_RECORD)
+        self.assertLess(run.seconds, 2.5)
+
+
+@linux_only
+class SoundServerFaults(unittest.TestCase):
+    def test_a_sound_server_stopped_during_the_countdown_does_not_keep_the_module(self):
+        server = PrivateSoundServer()
+        self.addCleanup(server.close)
+        run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+        self.addCleanup(run.cleanup)
+        time.sleep(1)
+        server.process.send_signal(signal.SIGSTOP)
+        run.wait(timeout=30)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertLess(run.seconds, 6.0, "the module outlived its countdown by over a second")
+
+    def test_a_sound_server_that_never_answers_fails_start_up_within_seconds(self):
+        folder = Path(tempfile.mkdtemp(prefix="qz-mute-"))
+        self.addCleanup(shutil.rmtree, folder)
+        mute = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.addCleanup(mute.close)
+        mute.bind(str(folder / "native"))
+        mute.listen(8)  # connections are accepted by the system and never answered
+        run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": f"unix:{folder}/native"})
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=60)
+        self.assertNotEqual(run.returncode, 0)
+        self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: the sound server "
+                                         "(PulseAudio) did not answer within 2 s")
+        self.assertEqual(run.record, HOST_RECORD)
+        self.assertLess(run.seconds, 4)
+
+
+if __name__ == "__main__":
+    unittest.main()
