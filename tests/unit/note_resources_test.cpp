@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 #include "platform/resource_file.hpp"
 #include "resource_format/asset_checks.hpp"
 #include "resource_format/resource_names.hpp"
+#include "tests/support/module_file.hpp"
 
 namespace qz {
 namespace {
@@ -113,24 +113,10 @@ class ResourceFileTest : public ::testing::Test {
     folder_ = pattern;
     // A module file with an archive of two resources (the end-to-end tests
     // open the real ones, archive behind program).
-    const fs::path archive = folder_ / "archive.zip";
-    int error = 0;
-    zip_t* zip = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(zip, nullptr);
-    add(zip, "IMAGES/100", "blank");
-    add(zip, "DMSEG/08_DO", "do");
-    ASSERT_EQ(zip_close(zip), 0);
-    std::ofstream(folder_ / "Module.exe", std::ios::binary) << read_file(archive);
+    testing::write_module_file(folder_ / "Module.exe",
+                               {{"IMAGES/100", "blank"}, {"DMSEG/08_DO", "do"}});
   }
   void TearDown() override { fs::remove_all(folder_); }
-
-  // zip_close reads the bytes, so they must be literals that outlive it.
-  static void add(zip_t* zip, const char* name, std::string_view bytes) {
-    zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
-    const zip_int64_t index = zip_file_add(zip, name, source, ZIP_FL_OVERWRITE);
-    ASSERT_GE(index, 0);
-    zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
-  }
 
   fs::path folder_;
 };
