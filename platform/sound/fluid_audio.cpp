@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -152,7 +153,7 @@ struct FluidAudio::Synthesizer {
     }
   }
 
-  void make(const std::string& library_file, const std::string& soundfont) {
+  void make(const std::string& library_file, const std::string& soundfont, double synth_gain) {
     lower_this_thread_priority();  // the record comes first
     std::string failure;
     try {
@@ -161,7 +162,8 @@ struct FluidAudio::Synthesizer {
       fluid = &library;
       settings = library.new_settings();
       if (settings == nullptr ||
-          library.settings_setnum(settings, "synth.sample-rate", kSampleRate) != FLUID_OK) {
+          library.settings_setnum(settings, "synth.sample-rate", kSampleRate) != FLUID_OK ||
+          library.settings_setnum(settings, "synth.gain", synth_gain) != FLUID_OK) {
         throw std::runtime_error("cannot configure the synthesizer: " + take_first_message());
       }
       fluid_synth_t* made_synth = library.new_synth(settings);
@@ -183,6 +185,16 @@ struct FluidAudio::Synthesizer {
     made.notify_all();
   }
 };
+
+float key_level_gain(const std::vector<KeyLevel>& levels, int key) {
+  float correction_db = 0.0F;
+  for (const KeyLevel& level : levels) {
+    if (level.first_key <= key) {
+      correction_db = level.correction_db;
+    }
+  }
+  return std::pow(10.0F, correction_db / 20.0F);
+}
 
 FluidAudio::FluidAudio(FluidSetup setup)
     : setup_(std::move(setup)), synthesizer_(std::make_shared<Synthesizer>()) {}
@@ -212,8 +224,8 @@ void FluidAudio::start_synthesizer() {
     return;
   }
   std::thread([synthesizer = synthesizer_, library = setup_.library_file,
-               soundfont = setup_.soundfont] {
-    synthesizer->make(library, soundfont);
+               soundfont = setup_.soundfont, gain = setup_.synth_gain] {
+    synthesizer->make(library, soundfont, gain);
   }).detach();
 }
 
@@ -242,6 +254,7 @@ void FluidAudio::play_segment() {
     return;
   }
   wait_for_synthesizer();
+  synth_level_.store(key_level_gain(setup_.key_levels, current_->midi_key));
   const FluidLibrary& fluid = *synthesizer_->fluid;
   fluid_player_t* player = fluid.new_player(synthesizer_->synth.load());
   if (player == nullptr) {
@@ -262,6 +275,11 @@ void FluidAudio::render(float* left, float* right, int frames) {
     // The reverb and chorus are mixed straight into the two outputs.
     std::array<float*, 2> outputs = {left, right};
     synthesizer_->fluid->synth_process(synth, frames, 2, outputs.data(), 2, outputs.data());
+    const float level = synth_level_.load();
+    for (int i = 0; i < frames; ++i) {
+      left[i] *= level;
+      right[i] *= level;
+    }
   }
   mixer_.process(left, right, frames);
 }

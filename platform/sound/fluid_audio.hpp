@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/sound/mixer.hpp"
 #include "platform/sound/output_stream.hpp"
@@ -9,14 +11,28 @@
 
 namespace qz::platform {
 
-// What the platform supplies to the synthesizer: where its files are and
-// where its sound goes.
-struct FluidSetup {
-  std::string soundfont;          // a General MIDI soundfont file
-  std::string library_file;       // FluidSynth's shared library
-  std::string library_signature;  // the first bytes of any shared library here
-  OpenOutputStream open_stream;   // the machine's sound output
+// How loud a soundfont plays its piano from one key to the next: from
+// `first_key` up to the next entry's, notes are corrected by `correction_db`.
+struct KeyLevel {
+  int first_key;
+  float correction_db;
 };
+
+// What the platform supplies to the synthesizer: where its files are, where
+// its sound goes, and how loud its soundfont plays.
+struct FluidSetup {
+  std::string soundfont;             // a General MIDI soundfont file
+  std::string library_file;          // FluidSynth's shared library
+  std::string library_signature;     // the first bytes of any shared library here
+  OpenOutputStream open_stream;      // the machine's sound output
+  double synth_gain = 0.2;           // FluidSynth's synth.gain (its default 0.2)
+  std::vector<KeyLevel> key_levels;  // ascending; none: every key as it plays
+};
+
+// The gain that evens out the note of MIDI key `key` (decibels turned into a
+// factor): the correction of the last entry at or below the key, 1 below
+// them all.
+float key_level_gain(const std::vector<KeyLevel>& levels, int key);
 
 // Sound through FluidSynth: MIDI segments play on a General MIDI synthesizer,
 // WAVE segments are mixed into the same output stream.
@@ -57,6 +73,7 @@ class FluidAudio final : public AudioLayer {
   std::shared_ptr<Synthesizer> synthesizer_;
   bool synthesizer_started_ = false;
   std::shared_ptr<const Segment> current_;
+  std::atomic<float> synth_level_{1.0F};  // the playing note's key level, read by the stream
   Mixer mixer_;
   std::unique_ptr<OutputStream> stream_;  // last: stopped first
 };

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "resource_format/asset_checks.hpp"
 #include "resource_format/byte_order.hpp"
+#include "resource_format/midi_file.hpp"
 #include "resource_format/wave_file.hpp"
 
 namespace qz::platform {
@@ -34,8 +34,13 @@ std::vector<float> stereo_frames(const WaveSound& sound) {
 std::shared_ptr<const Segment> decode_segment(std::string bytes) {
   auto segment = std::make_shared<Segment>();
   if (bytes.compare(0, 4, "MThd") == 0) {
-    if (const auto problem = midi_problem(bytes)) {
-      throw std::runtime_error(*problem);
+    for (const MidiEvent& event : parse_midi(bytes).events) {
+      const bool note_on = event.kind == MidiEvent::Kind::channel_message &&
+                           (event.value & 0xF0U) == 0x90U && (event.value >> 16U) != 0;
+      if (note_on) {
+        segment->midi_key = static_cast<int>((event.value >> 8U) & 0x7FU);
+        break;
+      }
     }
     segment->kind = Segment::Kind::midi;
     segment->midi = std::move(bytes);

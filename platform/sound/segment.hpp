@@ -12,6 +12,7 @@ struct Segment {
   enum class Kind { midi, wave };
   Kind kind = Kind::midi;
   std::string midi;                  // the file's bytes, structure checked
+  int midi_key = 0;                  // the key of its first note, 0 when it has none
   std::vector<float> stereo_frames;  // interleaved left, right at kSampleRate
 };
 

@@ -60,6 +60,29 @@ class Capture:
         return int(loud[0]) if len(loud) else None
 
 
+def level_db(samples, loudest_200_ms=True):
+    """RMS level in dBFS of mono samples: over their loudest 200 ms, or all."""
+    window = int(0.2 * RATE) if loudest_200_ms else len(samples)
+    power = np.concatenate([[0.0], np.cumsum(np.asarray(samples, dtype=np.float64) ** 2)])
+    return 10 * np.log10(((power[window:] - power[:-window]) / window).max())
+
+
+def recordings_level_db():
+    """The median level of the instruments' recordings, as the notes must match."""
+    levels = []
+    for path in sorted((Path(__file__).resolve().parents[2] / "resources/instruments/sounds")
+                       .glob("*.wav")):
+        data = path.read_bytes()
+        at = 12
+        while data[at:at + 4] != b"data":
+            at += 8 + int.from_bytes(data[at + 4:at + 8], "little")
+            at += at % 2
+        size = int.from_bytes(data[at + 4:at + 8], "little")
+        stereo = np.frombuffer(data[at + 8:at + 8 + size], dtype="<i2").reshape(-1, 2)
+        levels.append(level_db(stereo.astype(np.float64).mean(axis=1) / 32768, False))
+    return float(np.median(levels))
+
+
 def pitch(samples, start):
     """Fundamental frequency of the note starting at `start`.
 

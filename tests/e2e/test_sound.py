@@ -4,8 +4,8 @@ import time
 import unittest
 import zipfile
 
-from tests.e2e.sound import (RATE, SILENCE, Capture, cents, key_frequency, pitch, render_midi,
-                             sound_server_answers)
+from tests.e2e.sound import (RATE, SILENCE, Capture, cents, key_frequency, level_db, pitch,
+                             recordings_level_db, render_midi, sound_server_answers)
 from tests.e2e.support import BIN_DIR, HOST_RECORD, PLATFORM, ModuleRun
 
 # White-key MIDI keys from position 1 of each clef.
@@ -54,7 +54,9 @@ class NoteModulesPlayTheirNote(unittest.TestCase):
 
     def test_every_module_sounds_the_note_of_field_8_at_the_third_tick(self):
         # One capture while the twelve run one after the other: each note must
-        # start about 3 s after its module and nothing may sound before.
+        # start about 3 s after its module and nothing may sound before, at
+        # its key's pitch and as loud as the instruments' recordings.
+        reference = recordings_level_db()
         runs = []
         with tempfile.TemporaryDirectory() as folder:
             capture = Capture(os.path.join(folder, "capture.raw"))
@@ -87,6 +89,9 @@ class NoteModulesPlayTheirNote(unittest.TestCase):
                     found = pitch(capture.samples, onset)
                     self.assertLess(abs(cents(found, expected)), 25,
                                     f"{position}: heard {found:.1f} Hz, expected {expected:.1f}")
+                    level = level_db(capture.samples[onset:onset + 2 * RATE])
+                    self.assertLess(abs(level - reference), 3,
+                                    f"{position}: {level:.1f} dBFS, the recordings {reference:.1f}")
         finally:
             for run in runs:
                 run.cleanup()

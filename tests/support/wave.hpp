@@ -2,8 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qz::testing {
+
+inline std::uint16_t little_endian_at(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
+                                    (static_cast<std::uint8_t>(bytes[at + 1]) << 8U));
+}
 
 inline void put_little_endian(std::string& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) {

@@ -1,12 +1,20 @@
-// Decoding sound segments and mixing them into the output stream.
+// Decoding sound segments, mixing them into the output stream, and how loud
+// the synthesizer plays the notes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "note_reading/note_resources.hpp"
+#include "platform/posix/fluid_setup.hpp"
 #include "platform/sound/mixer.hpp"
 #include "platform/sound/segment.hpp"
+#include "resource_format/wave_file.hpp"
+#include "tests/support/module_file.hpp"
 #include "tests/support/wave.hpp"
 
 namespace qz::platform {
@@ -95,6 +103,93 @@ TEST(Mixer, RecordingsAreAddedFrameByFrameUntilTheyEnd) {
   std::fill(left.begin(), left.end(), 0.0F);
   mixer.process(left.data(), right.data(), 4);
   EXPECT_FLOAT_EQ(left[1], 100.0F / 32768.0F);
+}
+
+// Level in dBFS of mono samples: RMS over all of them, or over their
+// loudest 200 ms.
+double level_db(const std::vector<double>& mono, bool loudest_200_ms) {
+  const std::size_t window = loudest_200_ms ? kSampleRate / 5 : mono.size();
+  double sum = 0;
+  double loudest = 0;
+  for (std::size_t i = 0; i < mono.size(); ++i) {
+    sum += mono[i] * mono[i];
+    if (i >= window) {
+      sum -= mono[i - window] * mono[i - window];
+    }
+    if (i + 1 >= window) {
+      loudest = std::max(loudest, sum / static_cast<double>(window));
+    }
+  }
+  return 10 * std::log10(loudest);
+}
+
+// The median level of the instruments' recordings, which a note must match.
+double recordings_level_db() {
+  std::vector<double> levels;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(QZ_SOURCE_DIR) / "resources/instruments/sounds")) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+    const std::string file = bytes.str();
+    const WaveSound sound = parse_wave(file);
+    std::vector<double> mono;
+    for (std::size_t at = 0; at + 3 < sound.samples.size(); at += 4) {
+      const auto left = static_cast<std::int16_t>(testing::little_endian_at(sound.samples, at));
+      const auto right =
+          static_cast<std::int16_t>(testing::little_endian_at(sound.samples, at + 2));
+      mono.push_back((left + right) / 2.0 / 32768.0);
+    }
+    levels.push_back(level_db(mono, false));
+  }
+  std::sort(levels.begin(), levels.end());
+  return levels[levels.size() / 2];
+}
+
+TEST(NoteLevel, EveryKeyTheModulesPlayIsAsLoudAsTheRecordingsAndNeverClips) {
+  const double reference = recordings_level_db();
+  const auto folder = std::filesystem::temp_directory_path() / "qz-note-level";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path module = folder / "Notes.exe";
+  std::vector<std::pair<std::string, std::string>> notes;
+  std::vector<int> keys;
+  for (const auto clef : {note_reading::Clef::bass, note_reading::Clef::treble}) {
+    for (int position = note_reading::kLowestPosition; position <= note_reading::kHighestPosition;
+         ++position) {
+      keys.push_back(note_reading::midi_key_of_position(clef, position));
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());  // 28 to 96
+  for (const int key : keys) {
+    notes.emplace_back("DMSEG/K" + std::to_string(key), note_reading::note_sound(key));
+  }
+  testing::write_module_file(module, notes);
+
+  FluidAudio audio(fluid_setup());
+  audio.start_synthesizer();
+  audio.wait_for_synthesizer();
+  constexpr std::size_t kBlock = 1024;
+  for (const int key : keys) {
+    audio.load_segment(module.string(), "K" + std::to_string(key));
+    audio.play_segment();
+    audio.set_master_volume(1200);  // the note modules' level
+    std::vector<double> mono;
+    float peak = 0;
+    for (std::size_t block = 0; block < std::size_t{2} * kSampleRate / kBlock; ++block) {
+      std::vector<float> left(kBlock);
+      std::vector<float> right(kBlock);
+      audio.render(left.data(), right.data(), static_cast<int>(kBlock));
+      for (std::size_t i = 0; i < kBlock; ++i) {
+        mono.push_back((left[i] + right[i]) / 2.0);
+        peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+      }
+    }
+    const double level = level_db(mono, true);
+    EXPECT_NEAR(level, reference, 3.0)
+        << "key " << key << " against the recordings' " << reference << " dBFS";
+    EXPECT_LT(peak, 0.9F) << "key " << key << ": the limiter would squash the note";
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
