@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "resource_format/byte_order.hpp"
+
 namespace qz {
 namespace {
 
@@ -15,14 +17,6 @@ constexpr std::size_t kDirectoryEntrySize = 46;
 constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint16_t kEncryptedFlag = 0x0001;
 constexpr std::uint16_t kDataDescriptorFlag = 0x0008;
-
-std::uint32_t little_endian(std::string_view bytes, std::size_t at, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = count; i > 0; --i) {
-    value = (value << 8U) | static_cast<std::uint8_t>(bytes[at + i - 1]);
-  }
-  return value;
-}
 
 std::string read_range(const RandomAccessBytes& file, std::uint64_t offset, std::uint64_t count) {
   std::string bytes(static_cast<std::size_t>(count), '\0');

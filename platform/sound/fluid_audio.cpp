@@ -17,6 +17,7 @@
 #include "platform/process.hpp"
 #include "platform/resource_file.hpp"
 #include "platform/sound/fluid_library.hpp"
+#include "resource_format/byte_order.hpp"
 
 namespace qz::platform {
 namespace {
@@ -104,10 +105,7 @@ void check_soundfont(const std::string& path) {
       header.compare(8, 4, "sfbk") != 0) {
     throw std::runtime_error("soundfont " + path + " is not a SoundFont file");
   }
-  std::uint64_t chunk_size = 0;
-  for (std::size_t i = 8; i > 4; --i) {
-    chunk_size = (chunk_size << 8U) | static_cast<std::uint8_t>(header[i - 1]);
-  }
+  const std::uint64_t chunk_size = little_endian(header, 4, 4);
   std::error_code error;
   if (chunk_size + 8 != std::filesystem::file_size(path, error)) {
     throw std::runtime_error("soundfont " + path + " is cut short or has bytes past its end");
