@@ -12,24 +12,23 @@
 namespace qz::platform {
 namespace {
 
-// The system's text for a result of a MIDI call (MIDIERR_...) or of a wave
-// call (WAVERR_...); both share the MMSYSERR_... texts.
-std::runtime_error device_error(const std::string& call, MMRESULT result) {
-  const bool midi = call.find("midi") != std::string::npos;
+// Each device has its own error texts (MIDIERR_..., WAVERR_...), and both
+// share the MMSYSERR_... ones.
+using ErrorText = MMRESULT(WINAPI*)(MMRESULT, LPWSTR, UINT);
+
+std::runtime_error device_error(const std::string& call, MMRESULT result, ErrorText error_text) {
   std::wstring text(MAXERRORLENGTH, L'\0');
-  const MMRESULT found = midi ? ::midiOutGetErrorTextW(result, text.data(), MAXERRORLENGTH)
-                              : ::waveOutGetErrorTextW(result, text.data(), MAXERRORLENGTH);
   std::string cause = "error " + std::to_string(result);
-  if (found == MMSYSERR_NOERROR) {
+  if (error_text(result, text.data(), MAXERRORLENGTH) == MMSYSERR_NOERROR) {
     text.resize(std::wcslen(text.c_str()));
     cause = to_utf8(text);
   }
   return std::runtime_error(call + ": " + cause);
 }
 
-void check(const std::string& call, MMRESULT result) {
+void check(const std::string& call, MMRESULT result, ErrorText error_text) {
   if (result != MMSYSERR_NOERROR) {
-    throw device_error(call, result);
+    throw device_error(call, result, error_text);
   }
 }
 
@@ -89,8 +88,8 @@ WinmmAudio::~WinmmAudio() {
 void WinmmAudio::start(const std::string& module_file_path) {
   const ResourceFile sounds(module_file_path);  // the module's own file must be readable
   UINT device = MIDI_MAPPER;
-  check("no MIDI output: midiStreamOpen",
-        ::midiStreamOpen(&midi_, &device, 1, 0, 0, CALLBACK_NULL));
+  check("no MIDI output: midiStreamOpen", ::midiStreamOpen(&midi_, &device, 1, 0, 0, CALLBACK_NULL),
+        ::midiOutGetErrorTextW);
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = 2;
@@ -99,7 +98,7 @@ void WinmmAudio::start(const std::string& module_file_path) {
   format.nBlockAlign = 4;
   format.nAvgBytesPerSec = kWaveSampleRate * 4;
   check("no wave output: waveOutOpen",
-        ::waveOutOpen(&wave_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL));
+        ::waveOutOpen(&wave_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL), ::waveOutGetErrorTextW);
 }
 
 void WinmmAudio::load_segment(const std::string& module_file_path, std::string_view name) {
@@ -129,24 +128,28 @@ void WinmmAudio::play_segment() {
                              static_cast<DWORD>(loaded_.ticks_per_quarter)};
     check("midiStreamProperty",
           ::midiStreamProperty(midi_, reinterpret_cast<LPBYTE>(&division),  // NOLINT: the API's way
-                               MIDIPROP_SET | MIDIPROP_TIMEDIV));
+                               MIDIPROP_SET | MIDIPROP_TIMEDIV),
+          ::midiOutGetErrorTextW);
     midi_header_ = MIDIHDR{};
     midi_header_.lpData = reinterpret_cast<LPSTR>(playing_.midi_events.data());  // NOLINT
     midi_header_.dwBufferLength = midi_header_.dwBytesRecorded =
         static_cast<DWORD>(playing_.midi_events.size() * sizeof(DWORD));
     auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
-    check("midiOutPrepareHeader", ::midiOutPrepareHeader(out, &midi_header_, sizeof midi_header_));
-    check("midiStreamOut", ::midiStreamOut(midi_, &midi_header_, sizeof midi_header_));
-    check("midiStreamRestart", ::midiStreamRestart(midi_));
+    check("midiOutPrepareHeader", ::midiOutPrepareHeader(out, &midi_header_, sizeof midi_header_),
+          ::midiOutGetErrorTextW);
+    check("midiStreamOut", ::midiStreamOut(midi_, &midi_header_, sizeof midi_header_),
+          ::midiOutGetErrorTextW);
+    check("midiStreamRestart", ::midiStreamRestart(midi_), ::midiOutGetErrorTextW);
   } else {
     stop_wave();
     playing_.wave_frames = loaded_.wave_frames;
     wave_header_ = WAVEHDR{};
     wave_header_.lpData = playing_.wave_frames.data();
     wave_header_.dwBufferLength = static_cast<DWORD>(playing_.wave_frames.size());
-    check("waveOutPrepareHeader",
-          ::waveOutPrepareHeader(wave_, &wave_header_, sizeof wave_header_));
-    check("waveOutWrite", ::waveOutWrite(wave_, &wave_header_, sizeof wave_header_));
+    check("waveOutPrepareHeader", ::waveOutPrepareHeader(wave_, &wave_header_, sizeof wave_header_),
+          ::waveOutGetErrorTextW);
+    check("waveOutWrite", ::waveOutWrite(wave_, &wave_header_, sizeof wave_header_),
+          ::waveOutGetErrorTextW);
   }
 }
 
@@ -156,11 +159,11 @@ void WinmmAudio::set_master_volume(int hundredths_of_db) {
   auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
   const MMRESULT midi = ::midiOutSetVolume(out, volume_word(hundredths_of_db, kMidiReference));
   if (midi != MMSYSERR_NOERROR && midi != MMSYSERR_NOTSUPPORTED) {
-    throw device_error("midiOutSetVolume", midi);
+    throw device_error("midiOutSetVolume", midi, ::midiOutGetErrorTextW);
   }
   const MMRESULT wave = ::waveOutSetVolume(wave_, volume_word(hundredths_of_db, kWaveReference));
   if (wave != MMSYSERR_NOERROR && wave != MMSYSERR_NOTSUPPORTED) {
-    throw device_error("waveOutSetVolume", wave);
+    throw device_error("waveOutSetVolume", wave, ::waveOutGetErrorTextW);
   }
 }
 
