@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "banks/bank_layouts.hpp"
 #include "shell/cp1252.hpp"
-#include "shell/layouts.hpp"
 #include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
 #include "tests/support/text.hpp"
@@ -287,7 +287,7 @@ struct Drawn {
 };
 
 Drawn draw_with(double r) {
-  qz::Form_jeu form(qz::layouts::portraits);
+  qz::Form_jeu form(qz::banks::portraits::window_layout);
   qz::testing::ScriptedSource random{r};
   qz::banks::Module_questions module_questions;
   qz::banks::portraits::tirer_question(form, random, module_questions);
