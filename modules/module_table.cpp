@@ -61,7 +61,7 @@ struct KindParts {
 };
 
 // clang-format off
-const KindParts kKinds[] = {
+constexpr KindParts kKinds[] = {
     {&note_reading::window_layout,
      note_generator_of, note_resources_of},
     {&banks::oeuvres::window_layout,

@@ -85,7 +85,9 @@ std::string link_under_fresh_name(int fd, const std::string& folder, const std::
   std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = folder + "/" + prefix;
+    std::string name = folder;
+    name += '/';
+    name += prefix;
     for (std::size_t i = 0; i < kTailLength; ++i) {
       name += kNameLetters[letter(random)];
     }
