@@ -3,7 +3,6 @@
 #include <string>
 
 #include "resource_format/resource_names.hpp"
-#include "shell/layouts.hpp"
 
 namespace qz::banks {
 namespace {
@@ -13,9 +12,6 @@ constexpr InstrumentRow kRows[] = {
 #include "banks/instruments_rows.inc"
 };
 // clang-format on
-
-constexpr int kSoundPressedAt = 7;
-constexpr int kInstrumentLevelHundredthsOfDb = 0;
 
 void show_four_answers(Form_jeu& form, const InstrumentRow& row) {
   form.Label_question.Caption = row.question;
@@ -51,11 +47,6 @@ void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& mod
     masquer_reponse4(form);
     form.Label_Bonne_reponse.Caption = row.correct;
   }
-}
-
-ModuleDescriptor module() {
-  return {"instruments.exe", &layouts::instruments, bank_generator(tirer_question),
-          SoundSpec{kSoundPressedAt, kInstrumentLevelHundredthsOfDb}};
 }
 
 std::vector<ResourceEntry> resources() {

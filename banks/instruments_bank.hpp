@@ -18,9 +18,6 @@ namespace instruments {
 
 void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
 
-// instruments.exe: plays listening questions at 7 during a countdown from 10.
-ModuleDescriptor module();
-
 // The picture and the recording each row names, from resources/instruments/.
 std::vector<ResourceEntry> resources();
 

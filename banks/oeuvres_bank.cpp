@@ -1,7 +1,5 @@
 #include "banks/oeuvres_bank.hpp"
 
-#include "shell/layouts.hpp"
-
 namespace qz::banks {
 namespace {
 
@@ -24,10 +22,6 @@ void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& mod
   form.Label_numero4.Visible = false;
   form.Label_image.Caption = "100";
   form.Label_musiques_sons.Caption = "non";
-}
-
-ModuleDescriptor module() {
-  return {"oeuvres.exe", &layouts::oeuvres, bank_generator(tirer_question), std::nullopt};
 }
 
 }  // namespace oeuvres

@@ -13,9 +13,6 @@ namespace oeuvres {
 
 void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
 
-// oeuvres.exe: no sound, no countdown; ends as soon as the record is written.
-ModuleDescriptor module();
-
 }  // namespace oeuvres
 
 }  // namespace qz::banks

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "shell/layouts.hpp"
-
 namespace qz::banks {
 namespace {
 
@@ -32,10 +30,6 @@ void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& mod
   form.Label_reponse3.Caption = row.answers[2];
   form.Label_reponse4.Caption = row.answers[3];
   form.Label_Bonne_reponse.Caption = row.correct;
-}
-
-ModuleDescriptor module() {
-  return {"portraits.exe", &layouts::portraits, bank_generator(tirer_question), std::nullopt};
 }
 
 std::vector<ResourceEntry> resources() {

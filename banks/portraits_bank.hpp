@@ -16,9 +16,6 @@ namespace portraits {
 
 void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
 
-// portraits.exe: no sound, no countdown; ends as soon as the record is written.
-ModuleDescriptor module();
-
 // Picture 100 + n for each row n: a portrait dropped in resources/portraits/
 // under its number replaces the drawn one.
 std::vector<ResourceEntry> resources();

@@ -1,7 +1,5 @@
 #include "banks/theorie_bank.hpp"
 
-#include "shell/layouts.hpp"
-
 namespace qz::banks {
 namespace {
 
@@ -22,10 +20,6 @@ void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& mod
   form.Label_musiques_sons.Caption = "non";
   show_three_answer_row(form, module_questions.draw_row(theorie_rows(), random));
   masquer_reponse4(form);
-}
-
-ModuleDescriptor module() {
-  return {"theorie.exe", &layouts::theorie, bank_generator(tirer_question), std::nullopt};
 }
 
 }  // namespace theorie

@@ -13,9 +13,6 @@ namespace theorie {
 
 void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
 
-// theorie.exe: no sound, no countdown; ends as soon as the record is written.
-ModuleDescriptor module();
-
 }  // namespace theorie
 
 }  // namespace qz::banks

@@ -8,7 +8,8 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/posix/fluid_setup.hpp"
+#include "platform/linux/fluid_setup.hpp"
+#include "platform/resource_file.hpp"
 
 namespace {
 
@@ -26,7 +27,7 @@ void BM_PressToFirstSample(benchmark::State& state) {
     state.ResumeTiming();
 
     qz::platform::FluidAudio& audio = *synthesizer;
-    audio.load_segment(module_file, "08_Do");
+    audio.load_segment(qz::platform::ResourceFile(module_file).read("DMSEG", "08_Do"));
     audio.play_segment();
     audio.set_master_volume(1200);
     std::array<float, kBlockFrames> left{};

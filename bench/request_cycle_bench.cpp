@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "note_reading/variants.hpp"
-#include "platform/posix/files.hpp"
+#include "modules/module_table.hpp"
+#include "platform/linux/files.hpp"
 #include "platform/silent_audio.hpp"
 #include "tests/support/fakes.hpp"
 
@@ -20,18 +20,18 @@ void run_once(qz::FileSystem& files, const std::string& folder, const qz::Module
   qz::testing::ScriptedClock clock;
   qz::HeadlessWindow window(clock);
   qz::ModuleEnvironment environment{
-      .module_folder = folder,
+      .exchange_file = folder + "/question.qzd",
       .files = files,
       .random = random,
       .window = window,
+      .open_resources = [] { return std::make_unique<qz::testing::MemoryResources>(); },
       .make_audio = [] { return std::make_unique<qz::platform::SilentAudio>(); },
       .report_error = [](std::string_view line) { throw std::runtime_error(std::string(line)); }};
   benchmark::DoNotOptimize(qz::run_module(module, environment));
 }
 
 void BM_RequestCycleInMemory(benchmark::State& state) {
-  const qz::ModuleDescriptor module =
-      qz::note_reading::note_module(qz::note_reading::note_variant("treble7"));
+  const qz::ModuleDescriptor module = qz::modules::descriptor("treble7");
   qz::testing::MemoryFileSystem files;
   std::uint64_t tick = 0;
   qz::ClockReseededSource random([&tick] { return ++tick; });
@@ -43,14 +43,13 @@ void BM_RequestCycleInMemory(benchmark::State& state) {
 BENCHMARK(BM_RequestCycleInMemory);
 
 void BM_RequestCycleOnDisk(benchmark::State& state) {
-  const qz::ModuleDescriptor module =
-      qz::note_reading::note_module(qz::note_reading::note_variant("treble7"));
+  const qz::ModuleDescriptor module = qz::modules::descriptor("treble7");
   std::string folder = (std::filesystem::temp_directory_path() / "qz-bench-XXXXXX").string();
   if (::mkdtemp(folder.data()) == nullptr) {
     state.SkipWithError("no temporary folder");
     return;
   }
-  qz::platform::PosixFileSystem files;
+  qz::platform::LinuxFileSystem files;
   std::uint64_t tick = 0;
   qz::ClockReseededSource random([&tick] { return ++tick; });
   for (auto _ : state) {

@@ -1,20 +1,21 @@
-"""The built modules, grouped by kind for the page, and the pictures they carry."""
+"""The built modules, as the module table the build writes beside them
+(bin/modules.tsv) lists them, grouped by kind for the page, and the pictures
+they carry."""
 
-import re
+import csv
 import subprocess
 from dataclasses import dataclass
 from pathlib import Path
 
-NOTE_MODULE = re.compile(r"^(treble|bass)([2-7])$")
+MODULE_TABLE = "modules.tsv"
 CLEF_GROUPS = {"treble": "Lecture de notes, clé de sol", "bass": "Lecture de notes, clé de fa"}
-# Bank modules in page order: group title, label, seconds the module lives.
-BANK_MODULES = {
-    "oeuvres": ("Œuvres", "Compositeurs et œuvres", 0),
-    "theorie": ("Théorie", "Théorie et vocabulaire", 0),
-    "portraits": ("Portraits", "Portraits de compositeurs", 0),
-    "instruments": ("Instruments", "Instruments", 10),
+# The page's group title and label of each bank module's kind, in page order.
+BANK_KINDS = {
+    "oeuvres": ("Œuvres", "Compositeurs et œuvres"),
+    "theorie": ("Théorie", "Théorie et vocabulaire"),
+    "portraits": ("Portraits", "Portraits de compositeurs"),
+    "instruments": ("Instruments", "Instruments"),
 }
-NOTE_MODULE_SECONDS = 5
 
 
 class UnknownModule(LookupError):
@@ -32,30 +33,46 @@ class ModuleInfo:
     group: str
     label: str
     seconds: int  # how long the module lives: its countdown, 0 when it has none
+    kind: str = ""
 
     @property
     def title(self) -> str:
         """The module named alone, as the quiz's header names it."""
-        return f"{self.group}, {self.label.lower()}" if NOTE_MODULE.match(self.name) else self.label
+        return f"{self.group}, {self.label.lower()}" if self.kind == "notes" else self.label
+
+
+def module_table(bin_dir: Path) -> list[dict[str, str]]:
+    """The rows of the module table the build wrote in bin_dir: name, file,
+    kind, clef, level, asked, carried (lowest-highest), seconds."""
+    try:
+        with open(bin_dir / MODULE_TABLE, encoding="utf-8", newline="") as table:
+            return list(csv.DictReader(table, delimiter="\t"))
+    except FileNotFoundError:
+        return []
+
+
+def _info(row: dict[str, str], file: Path) -> ModuleInfo:
+    if row["kind"] == "notes":
+        group, label = CLEF_GROUPS[row["clef"]], f"Niveau {row['level']}"
+    else:
+        group, label = BANK_KINDS[row["kind"]]
+    return ModuleInfo(row["name"], file, group, label, int(row["seconds"]), row["kind"])
 
 
 def describe(file: Path) -> ModuleInfo | None:
-    """What the page says about a module file; None for a file that is no module."""
-    name = file.stem.lower()
-    if match := NOTE_MODULE.match(name):
-        return ModuleInfo(name, file, CLEF_GROUPS[match[1]], f"Niveau {match[2]}",
-                          NOTE_MODULE_SECONDS)
-    if name in BANK_MODULES:
-        group, label, seconds = BANK_MODULES[name]
-        return ModuleInfo(name, file, group, label, seconds)
+    """What the page says about a module file; None for a file the module
+    table beside it does not list."""
+    for row in module_table(file.parent):
+        if row["file"].lower() == file.name.lower():
+            return _info(row, file)
     return None
 
 
 def catalogue(bin_dir: Path) -> list[ModuleInfo]:
-    """The modules built in bin_dir, treble then bass by level, then the banks."""
-    modules = [info for file in bin_dir.glob("*.exe") if (info := describe(file))]
-    group_order = [*CLEF_GROUPS.values(), *(group for group, _, _ in BANK_MODULES.values())]
-    return sorted(modules, key=lambda info: (group_order.index(info.group), info.name))
+    """The modules built in bin_dir, in the table's order: treble then bass
+    by level, then the banks."""
+    return [_info(row, bin_dir / row["file"]) for row in module_table(bin_dir)
+            if (bin_dir / row["file"]).is_file()]
 
 
 def find_module(bin_dir: Path, name: str) -> Path:

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "platform/process.hpp"
+#include "platform/resource_file.hpp"
 #include "platform/system.hpp"
+#include "shell/record.hpp"
 
 namespace qz {
 
@@ -18,11 +20,14 @@ int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio,
     platform::System system = platform::make_system();
     ClockReseededSource clock_random([&system] { return system.clock->seed_ticks(); });
     ModuleEnvironment environment{
-        .module_folder = system.module_folder,
-        .path_separator = system.path_separator,
+        .exchange_file = platform::path_beside_executable(kExchangeFileName),
         .files = *system.files,
         .random = random != nullptr ? *random : clock_random,
         .window = *system.window,
+        .open_resources = [&module]() -> std::unique_ptr<ModuleResources> {
+          return std::make_unique<platform::ResourceFile>(
+              platform::path_beside_executable(module.literal));
+        },
         .make_audio = [&make_audio]() -> std::unique_ptr<AudioLayer> {
           if (!make_audio) {
             throw std::logic_error("this module was built without sound output");

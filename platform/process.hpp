@@ -7,9 +7,10 @@ namespace qz::platform {
 
 // Services of the running process, implemented by each platform's backend.
 
-// The folder that holds the running executable, without a trailing
-// separator, whatever the current directory.
-std::string executable_folder();
+// The path of the file `name` in the folder of the running executable,
+// whatever the current directory: the exchange file and the module file are
+// found there.
+std::string path_beside_executable(std::string_view name);
 
 // Lets the calling thread run only when the others leave a core idle: for
 // background work that must not slow down the request.

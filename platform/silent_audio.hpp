@@ -8,8 +8,8 @@ namespace qz::platform {
 // sound is not what is measured (the request-cycle benchmark).
 class SilentAudio final : public AudioLayer {
  public:
-  void start(const std::string& /*module_file_path*/) override {}
-  void load_segment(const std::string& /*module_file_path*/, std::string_view /*name*/) override {}
+  void start() override {}
+  void load_segment(std::string /*bytes*/) override {}
   void play_segment() override {}
   void set_master_volume(int /*hundredths_of_db*/) override {}
 };

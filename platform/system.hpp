@@ -10,12 +10,10 @@
 namespace qz::platform {
 
 // What one module run takes from the machine, made by the backend this
-// program was built for: platform/posix or platform/win32, chosen by the
+// program was built for: platform/linux or platform/win32, chosen by the
 // build. The sound output is made apart (sound_output.hpp) so that modules
 // without sound link none.
 struct System {
-  std::string module_folder;  // no trailing separator
-  char path_separator = '/';
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<Clock> clock;
   std::unique_ptr<WindowBackend> window;  // after the clock it may use

@@ -1,27 +1,10 @@
 #include "resource_format/asset_checks.hpp"
 
 #include <cstdint>
-#include <stdexcept>
 
 #include "resource_format/byte_order.hpp"
-#include "resource_format/midi_file.hpp"
-#include "resource_format/wave_file.hpp"
 
 namespace qz {
-namespace {
-
-// What a reader finds wrong with the bytes, if anything.
-template <typename Read>
-std::optional<std::string> problem_of(Read read, std::string_view bytes) {
-  try {
-    read(bytes);
-    return std::nullopt;
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-}
-
-}  // namespace
 
 std::optional<std::string> jpeg_problem(std::string_view bytes) {
   if (bytes.size() < 4 || big_endian(bytes, 0, 2) != 0xFFD8U) {
@@ -59,14 +42,6 @@ std::optional<std::string> jpeg_problem(std::string_view bytes) {
     at += 2 + length;
   }
   return "JPEG without a baseline frame header";
-}
-
-std::optional<std::string> midi_problem(std::string_view bytes) {
-  return problem_of(parse_midi, bytes);
-}
-
-std::optional<std::string> wave_problem(std::string_view bytes) {
-  return problem_of(parse_wave, bytes);
 }
 
 }  // namespace qz

@@ -28,7 +28,7 @@ WaveSound parse_wave(std::string_view bytes) {
       const std::uint32_t channels = little_endian(bytes, at + 10, 2);
       const std::uint32_t rate = little_endian(bytes, at + 12, 4);
       const std::uint32_t bits = little_endian(bytes, at + 22, 2);
-      if (rate != kWaveSampleRate || bits != 16) {
+      if (rate != kSampleRate || bits != 16) {
         throw std::runtime_error("WAVE of " + std::to_string(bits) + " bits at " +
                                  std::to_string(rate) + " Hz, 16 bits at 44100 Hz needed");
       }

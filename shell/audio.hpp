@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace qz {
 
@@ -10,14 +9,13 @@ namespace qz {
 class AudioLayer {
  public:
   virtual ~AudioLayer() = default;
-  // Opens the output and checks, cheaply, what the sound will need, among it
-  // the module file at `module_file_path` and its resource directory; run
+  // Opens the output and checks, cheaply, what the sound will need; run
   // before the exchange file is touched, so that a module that could not
   // play fails with the host's record intact.
-  virtual void start(const std::string& module_file_path) = 0;
-  // Loads the DMSEG resource `name` (case ignored) of the module file at
-  // `module_file_path`; it becomes the current segment.
-  virtual void load_segment(const std::string& module_file_path, std::string_view name) = 0;
+  virtual void start() = 0;
+  // Decodes `bytes`, a DMSEG resource of the module file (a Standard MIDI
+  // File or a WAVE recording); it becomes the current segment.
+  virtual void load_segment(std::string bytes) = 0;
   // Starts the current segment and returns at once while it plays.
   virtual void play_segment() = 0;
   // The per-play setting made after each play, in hundredths of a decibel.

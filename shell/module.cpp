@@ -2,7 +2,6 @@
 
 #include "shell/countdown.hpp"
 #include "shell/host_record_reader.hpp"
-#include "shell/paths.hpp"
 #include "shell/record.hpp"
 
 namespace qz {
@@ -20,69 +19,35 @@ void in_step(const std::string& step, Action&& action) {
   }
 }
 
-// Click handler of Command_sons_musiques.
-void play_question_sound(const Form_jeu& form, AudioLayer& audio,
-                         const std::string& module_file_path, int final_performance_value) {
-  if (form.Label_musiques_sons.Caption == "non") {
-    return;
-  }
-  const std::string name = form.Label_musiques_sons.Caption;
-  in_step("cannot play \"" + name + "\"", [&] {
-    audio.load_segment(module_file_path, name);
-    audio.play_segment();
-    audio.set_master_volume(final_performance_value);
-  });
-}
-
 class ModuleRun {
  public:
   ModuleRun(const ModuleDescriptor& module, ModuleEnvironment& environment)
-      : module_(module),
-        environment_(environment),
-        exchange_path_(
-            join_path(environment.module_folder, environment.path_separator, kExchangeFileName)),
-        module_file_path_(
-            join_path(environment.module_folder, environment.path_separator, module.literal)),
-        form_(*module.window) {
+      : module_(module), environment_(environment), form_(*module.window) {
     if (module_.generator.attach) {
       module_.generator.attach(form_, environment_.random);
     }
-    if (form_.Timer1.exists && !module_.sound) {
-      // Nothing would ever unload the window.
-      throw std::logic_error("a window with a timer needs its countdown's press value");
+    if (form_.Timer1.exists != module_.countdown.has_value()) {
+      // Without a countdown nothing would unload a window with a timer; a
+      // countdown without Timer1 would never tick.
+      throw std::logic_error("a window has a timer exactly when its module has a countdown");
     }
-    if (module_.sound) {
-      form_.Command_sons_musiques.Click = [this] {
-        play_question_sound(form_, *audio_, module_file_path_,
-                            module_.sound->final_performance_value);
-      };
-      form_.Timer1.Timer_tick = [this] { countdown_step(form_, module_.sound->press_value); };
+    if (module_.countdown) {
+      form_.Label_timer.Caption = std::to_string(module_.countdown->start);
+      form_.Command_sons_musiques.Click = [this] { play_question_sound(); };
+      form_.Timer1.Timer_tick = [this] { countdown_step(form_, module_.countdown->press_value); };
     }
     environment_.window.create(form_);
   }
 
+  // The load handler: the request cycle.
   void load() {
-    const std::string file_name(kExchangeFileName);
-    if (module_.sound) {
-      in_step("cannot start audio", [&] {
-        audio_ = environment_.make_audio();
-        audio_->start(module_file_path_);
-      });
+    if (module_.countdown) {
+      start_audio();
     }
-    in_step("cannot read " + file_name, [&] {
-      const auto source = environment_.files.open_for_reading(exchange_path_);
-      consume_host_record(*source);
-    });
-    in_step("cannot draw a question", [&] { module_.generator.run(form_, environment_.random); });
-    in_step("cannot write " + file_name, [&] {
-      const std::string bytes = encode_record(record_from(form_, module_.literal));
-      try {
-        environment_.files.replace_contents(exchange_path_, bytes);
-      } catch (const FolderNotWritable& error) {
-        throw StepFailure("cannot write in the folder of " + file_name + ": " + error.what());
-      }
-    });
-    if (!form_.Timer1.exists) {
+    drop_host_record();
+    draw_question();
+    write_record();
+    if (!module_.countdown) {
       form_.Unload();
     }
   }
@@ -90,11 +55,56 @@ class ModuleRun {
   void run_until_unloaded() { environment_.window.run_events(form_); }
 
  private:
+  // First, so that a module that could not play fails before the exchange
+  // file is touched: the module file's resources and the sound output.
+  void start_audio() {
+    in_step("cannot start audio", [&] {
+      resources_ = environment_.open_resources();
+      audio_ = environment_.make_audio();
+      audio_->start();
+    });
+  }
+
+  void drop_host_record() {
+    in_step("cannot read " + std::string(kExchangeFileName), [&] {
+      const auto source = environment_.files.open_for_reading(environment_.exchange_file);
+      consume_host_record(*source);
+    });
+  }
+
+  void draw_question() {
+    in_step("cannot draw a question", [&] { module_.generator.run(form_, environment_.random); });
+  }
+
+  void write_record() {
+    const std::string file_name(kExchangeFileName);
+    in_step("cannot write " + file_name, [&] {
+      const std::string bytes = encode_record(record_from(form_, module_.literal));
+      try {
+        environment_.files.replace_contents(environment_.exchange_file, bytes);
+      } catch (const FolderNotWritable& error) {
+        throw StepFailure("cannot write in the folder of " + file_name + ": " + error.what());
+      }
+    });
+  }
+
+  // Click handler of Command_sons_musiques.
+  void play_question_sound() {
+    const std::string& name = form_.Label_musiques_sons.Caption;
+    if (name == "non") {
+      return;
+    }
+    in_step("cannot play \"" + name + "\"", [&] {
+      audio_->load_segment(resources_->read("DMSEG", name));
+      audio_->play_segment();
+      audio_->set_master_volume(module_.countdown->final_performance_value);
+    });
+  }
+
   const ModuleDescriptor& module_;
   ModuleEnvironment& environment_;
-  std::string exchange_path_;
-  std::string module_file_path_;
   Form_jeu form_;
+  std::unique_ptr<ModuleResources> resources_;
   std::unique_ptr<AudioLayer> audio_;
 };
 

@@ -11,6 +11,7 @@
 #include "shell/files.hpp"
 #include "shell/form.hpp"
 #include "shell/random_draw.hpp"
+#include "shell/resources.hpp"
 #include "shell/window.hpp"
 
 namespace qz {
@@ -23,10 +24,13 @@ struct Generator {
   std::function<void(Form_jeu&, UniformSource&)> run;
 };
 
-// Modules with sound: the countdown presses the sound button at
-// `press_value`; after each play the output level is set to
-// `final_performance_value`.
-struct SoundSpec {
+// The countdown of the modules with sound: Label_timer starts at `start`
+// and goes down by one each second; the sound button is pressed when it
+// shows `press_value`, and after each play the output level is set to
+// `final_performance_value` (hundredths of a decibel). At 0 the window
+// unloads.
+struct Countdown {
+  int start;
   int press_value;
   int final_performance_value;
 };
@@ -36,17 +40,19 @@ struct ModuleDescriptor {
   std::string_view literal;  // field 9 and the module file's own name
   const WindowLayout* window = nullptr;
   Generator generator;
-  std::optional<SoundSpec> sound;
+  std::optional<Countdown> countdown;  // none: the window unloads once the record is written
 };
 
 // What a run takes from the machine it runs on. Built with designated
-// initialisers; fields with a default may be left out.
+// initialisers.
 struct ModuleEnvironment {
-  std::string module_folder;  // folder of the running executable, no trailing separator
-  char path_separator = '/';
+  std::string exchange_file;  // the path of question.qzd beside the running executable
   FileSystem& files;
   UniformSource& random;
   WindowBackend& window;
+  // The resources of the module file the record names (its literal beside
+  // the executable); opened once, by the modules with sound.
+  std::function<std::unique_ptr<ModuleResources>()> open_resources;
   std::function<std::unique_ptr<AudioLayer>()> make_audio;
   std::function<void(std::string_view line)> report_error;
 };

@@ -7,13 +7,6 @@ constexpr std::string_view kSeparators = "/\\";
 
 }  // namespace
 
-std::string join_path(std::string_view folder, char separator, std::string_view name) {
-  std::string path(folder);
-  path += separator;
-  path += name;
-  return path;
-}
-
 std::string_view file_name_of(std::string_view path) {
   const auto separator = path.find_last_of(kSeparators);
   return separator == std::string_view::npos ? path : path.substr(separator + 1);

@@ -5,11 +5,8 @@
 
 namespace qz {
 
-// The module's paths: a folder, the platform's separator, a file name.
-// Splitting accepts both '/' and '\\', so that one helper serves both
-// platforms.
-
-std::string join_path(std::string_view folder, char separator, std::string_view name);
+// Splitting a path: both '/' and '\\' separate, so that one helper serves
+// both platforms.
 
 // What follows the last separator; the whole path when it has none.
 std::string_view file_name_of(std::string_view path);

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Measures how loud the General MIDI soundfont plays each piano key the note
 modules use, and prints the per-key correction table of
-platform/sound/note_levels.cpp.
+platform/linux/sound/note_levels.cpp.
 
     /usr/bin/python3 tools/measure_note_levels.py [SOUNDFONT]
 

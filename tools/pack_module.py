@@ -2,7 +2,7 @@
 """Build step: a module executable with its resources, for each platform.
 
     pack_module.py zip PROGRAM STAGED_DIR BIN_DIR
-        POSIX: copies PROGRAM to BIN_DIR under the module's file name and
+        Linux: copies PROGRAM to BIN_DIR under the module's file name and
         appends the staged resources as an uncompressed ZIP archive whose
         offsets count from the start of the file, as self-extracting archives
         do, so that `unzip -l` and any ZIP reader open it.

@@ -1,11 +1,11 @@
 // Build step: lays out in a folder, as TYPE/NAME files, every resource a
 // module carries, after checking each one, with a manifest that the packers
-// of tools/pack_module.py read: the ZIP appended to a POSIX executable and
+// of tools/pack_module.py read: the ZIP appended to a Linux executable and
 // the resource script compiled into a Windows one.
 //
 //   qz_stage_resources MODULE RESOURCES_DIR OUT_DIR
 //
-// MODULE is the name of the module's entry file, modules/MODULE.cpp. The
+// MODULE is the module's name in the module table ("treble7"). The
 // manifest OUT_DIR/manifest.txt holds the module's file name (its record
 // literal) on its first line, then one line per resource: its TYPE/NAME key
 // (the name in capitals, as stored; the file OUT_DIR/TYPE/NAME) and its name
@@ -16,34 +16,15 @@
 #include <sstream>
 #include <string>
 
-#include "banks/bank_modules.hpp"
-#include "note_reading/note_resources.hpp"
+#include "modules/module_table.hpp"
 #include "resource_format/asset_checks.hpp"
 #include "resource_format/asset_list.hpp"
 #include "resource_format/resource_names.hpp"
+#include "resource_format/sound.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Module {
-  std::string literal;
-  std::vector<qz::ResourceEntry> resources;
-};
-
-Module module_named(const std::string& name) {
-  for (const auto& variant : qz::note_reading::note_variants()) {
-    if (variant.name == name) {
-      return {std::string(variant.literal), qz::note_reading::note_resources(variant)};
-    }
-  }
-  for (const auto& bank : qz::banks::bank_modules()) {
-    if (name == bank.name) {
-      return {std::string(bank.module().literal), bank.resources()};
-    }
-  }
-  throw std::runtime_error("no module named " + name);
-}
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -60,7 +41,7 @@ std::optional<std::string> problem_of(const qz::ResourceEntry& entry, const std:
     return qz::jpeg_problem(bytes);
   }
   if (entry.type == "DMSEG") {
-    return bytes.compare(0, 4, "RIFF") == 0 ? qz::wave_problem(bytes) : qz::midi_problem(bytes);
+    return qz::sound_problem(bytes);
   }
   if (bytes.empty()) {
     return "empty resource";
@@ -69,9 +50,10 @@ std::optional<std::string> problem_of(const qz::ResourceEntry& entry, const std:
 }
 
 void stage(const std::string& name, const fs::path& resources_dir, const fs::path& out_dir) {
-  Module module = module_named(name);
+  const qz::modules::ModuleRow& module = qz::modules::module_row(name);
   std::vector<qz::ResourceEntry> entries = qz::common_resources(module.literal);
-  entries.insert(entries.end(), module.resources.begin(), module.resources.end());
+  const std::vector<qz::ResourceEntry> own = qz::modules::own_resources(module);
+  entries.insert(entries.end(), own.begin(), own.end());
 
   fs::remove_all(out_dir);
   fs::create_directories(out_dir);

@@ -41,7 +41,7 @@ std::wstring temporary_path_beside(const std::string& path) {
   const std::string name = "." + std::string(file_name_of(path)) + "." +
                            std::to_string(::GetCurrentProcessId()) + "-" +
                            std::to_string(counter++);
-  return to_wide(join_path(folder_of(path), '\\', name));
+  return to_wide(std::string(folder_of(path)) + "\\" + name);
 }
 
 }  // namespace
@@ -86,9 +86,12 @@ void Win32FileSystem::replace_contents(const std::string& path, std::string_view
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     const DWORD error = ::GetLastError();
+    // The file itself may be writable: it is the folder that refuses.
     if (error == ERROR_ACCESS_DENIED) {
-      // The file itself may be writable: it is the folder that refuses.
-      throw std::runtime_error("access denied to its folder");
+      throw FolderNotWritable("access denied");
+    }
+    if (error == ERROR_WRITE_PROTECT) {
+      throw FolderNotWritable("write-protected");
     }
     throw windows_error(error);
   }

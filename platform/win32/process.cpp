@@ -10,7 +10,7 @@
 
 namespace qz::platform {
 
-std::string executable_folder() {
+std::string path_beside_executable(std::string_view name) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length =
@@ -20,7 +20,7 @@ std::string executable_folder() {
                                std::string(windows_error(::GetLastError()).what()));
     }
     if (length < buffer.size()) {
-      return std::string(folder_of(to_utf8({buffer.data(), length})));
+      return std::string(folder_of(to_utf8({buffer.data(), length}))) + "\\" + std::string(name);
     }
     buffer.resize(buffer.size() * 2);
   }

@@ -4,10 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/resource_file.hpp"
 #include "platform/win32/wide.hpp"
-#include "resource_format/midi_file.hpp"
-#include "resource_format/wave_file.hpp"
+#include "resource_format/sound.hpp"
 
 namespace qz::platform {
 namespace {
@@ -46,19 +44,6 @@ std::vector<DWORD> stream_events(const MidiSequence& sequence) {
   return records;
 }
 
-std::vector<char> stereo_frames(const WaveSound& sound) {
-  if (sound.channels == 2) {
-    return {sound.samples.begin(), sound.samples.end()};
-  }
-  std::vector<char> frames;
-  frames.reserve(sound.samples.size() * 2);
-  for (std::size_t at = 0; at + 1 < sound.samples.size(); at += 2) {
-    frames.insert(frames.end(), {sound.samples[at], sound.samples[at + 1], sound.samples[at],
-                                 sound.samples[at + 1]});
-  }
-  return frames;
-}
-
 // A device volume word (both channels) for a gain in hundredths of a decibel
 // over `reference`, capped at full volume.
 DWORD volume_word(int hundredths_of_db, int reference) {
@@ -85,35 +70,28 @@ WinmmAudio::~WinmmAudio() {
   }
 }
 
-void WinmmAudio::start(const std::string& module_file_path) {
-  const ResourceFile sounds(module_file_path);  // the module's own file must be readable
+void WinmmAudio::start() {
   UINT device = MIDI_MAPPER;
   check("no MIDI output: midiStreamOpen", ::midiStreamOpen(&midi_, &device, 1, 0, 0, CALLBACK_NULL),
         ::midiOutGetErrorTextW);
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = 2;
-  format.nSamplesPerSec = kWaveSampleRate;
+  format.nSamplesPerSec = kSampleRate;
   format.wBitsPerSample = 16;
   format.nBlockAlign = 4;
-  format.nAvgBytesPerSec = kWaveSampleRate * 4;
+  format.nAvgBytesPerSec = kSampleRate * 4;
   check("no wave output: waveOutOpen",
         ::waveOutOpen(&wave_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL), ::waveOutGetErrorTextW);
 }
 
-void WinmmAudio::load_segment(const std::string& module_file_path, std::string_view name) {
-  const std::string bytes = ResourceFile(module_file_path).read("DMSEG", name);
+void WinmmAudio::load_segment(std::string bytes) {
+  Sound sound = decode_sound(std::move(bytes));
   Segment segment;
-  if (bytes.compare(0, 4, "MThd") == 0) {
-    const MidiSequence sequence = parse_midi(bytes);
-    segment.is_midi = true;
-    segment.ticks_per_quarter = sequence.ticks_per_quarter;
-    segment.midi_events = stream_events(sequence);
-  } else if (bytes.compare(0, 4, "RIFF") == 0) {
-    segment.wave_frames = stereo_frames(parse_wave(bytes));
-  } else {
-    throw std::runtime_error("neither a MIDI file nor a WAVE recording");
-  }
+  segment.is_midi = sound.kind == Sound::Kind::midi;
+  segment.ticks_per_quarter = sound.midi.ticks_per_quarter;
+  segment.midi_events = stream_events(sound.midi);
+  segment.wave_frames = std::move(sound.stereo_frames);
   loaded_ = std::move(segment);
 }
 
@@ -144,8 +122,9 @@ void WinmmAudio::play_segment() {
     stop_wave();
     playing_.wave_frames = loaded_.wave_frames;
     wave_header_ = WAVEHDR{};
-    wave_header_.lpData = playing_.wave_frames.data();
-    wave_header_.dwBufferLength = static_cast<DWORD>(playing_.wave_frames.size());
+    wave_header_.lpData = reinterpret_cast<LPSTR>(playing_.wave_frames.data());  // NOLINT
+    wave_header_.dwBufferLength =
+        static_cast<DWORD>(playing_.wave_frames.size() * sizeof(std::int16_t));
     check("waveOutPrepareHeader", ::waveOutPrepareHeader(wave_, &wave_header_, sizeof wave_header_),
           ::waveOutGetErrorTextW);
     check("waveOutWrite", ::waveOutWrite(wave_, &wave_header_, sizeof wave_header_),

@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ class WinmmAudio final : public AudioLayer {
   WinmmAudio& operator=(WinmmAudio&&) = delete;
   ~WinmmAudio() override;
 
-  void start(const std::string& module_file_path) override;
-  void load_segment(const std::string& module_file_path, std::string_view name) override;
+  void start() override;
+  void load_segment(std::string bytes) override;
   void play_segment() override;
   void set_master_volume(int hundredths_of_db) override;
 
@@ -41,7 +42,7 @@ class WinmmAudio final : public AudioLayer {
     bool is_midi = false;
     int ticks_per_quarter = 0;
     std::vector<DWORD> midi_events;
-    std::vector<char> wave_frames;
+    std::vector<std::int16_t> wave_frames;
   };
   void stop_midi();
   void stop_wave();

@@ -14,6 +14,7 @@ import time
 import zipfile
 from pathlib import Path
 
+from host.modules import module_table
 from host.wine import WinePrefix
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -21,6 +22,8 @@ PLATFORM_NAME = os.environ.get("QZ_PLATFORM", "linux")
 BUILD_DIR = ROOT / "build" / ("windows" if PLATFORM_NAME == "windows" else "release")
 FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR", BUILD_DIR / "tests"))
 BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", BUILD_DIR / "bin"))
+# The modules as the build's module table lists them, beside the modules.
+MODULE_TABLE = module_table(BIN_DIR)
 HOST_RECORD = b'"a","b","c","d","e","f","g","h","i"\r\n'
 RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
 

@@ -6,7 +6,7 @@ import zipfile
 
 from tests.e2e.sound import (RATE, SILENCE, Capture, cents, key_frequency, level_db, pitch,
                              recordings_level_db, render_midi, sound_server_answers)
-from tests.e2e.support import BIN_DIR, HOST_RECORD, PLATFORM, ModuleRun
+from tests.e2e.support import BIN_DIR, HOST_RECORD, MODULE_TABLE, PLATFORM, ModuleRun
 
 # White-key MIDI keys from position 1 of each clef.
 FIRST_KEY = {"Treble": 48, "Bass": 28}
@@ -39,9 +39,7 @@ class PitchDetector(unittest.TestCase):
                 self.assertLess(abs(cents(found, key_frequency(key))), 25, f"key {key}: {found} Hz")
 
 
-NOTE_MODULES = ["Treble2.exe", "Treble3.exe", "Treble4.exe", "Treble5.exe", "Treble6.exe",
-                "Treble7.exe", "Bass2.exe", "Bass3.exe", "Bass4.exe", "Bass5.exe", "Bass6.exe",
-                "Bass7.exe"]
+NOTE_MODULES = [row["file"] for row in MODULE_TABLE if row["kind"] == "notes"]
 NOTE_SECONDS = 768 / 240 * 0.6  # 768 ticks at 240 ticks and 600000 us per quarter note
 
 

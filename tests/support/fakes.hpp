@@ -15,6 +15,7 @@
 #include "shell/clock.hpp"
 #include "shell/files.hpp"
 #include "shell/random_draw.hpp"
+#include "shell/resources.hpp"
 
 namespace qz::testing {
 
@@ -105,28 +106,43 @@ class MemoryFileSystem final : public FileSystem {
   };
 };
 
-// Records every call; fails where told to.
+// A module file's resources in memory, by "TYPE/NAME" key (names in
+// capitals); every read is logged when a log is given.
+class MemoryResources final : public ModuleResources {
+ public:
+  explicit MemoryResources(std::map<std::string, std::string> entries = {},
+                           std::vector<std::string>* log = nullptr)
+      : entries_(std::move(entries)), log_(log) {}
+  [[nodiscard]] std::string read(std::string_view type, std::string_view name) const override {
+    if (log_ != nullptr) {
+      log_->push_back("read " + std::string(type) + " " + std::string(name));
+    }
+    const auto entry = entries_.find(resource_key(type, name));
+    if (entry == entries_.end()) {
+      throw std::runtime_error("no " + std::string(type) + " resource \"" + std::string(name) +
+                               "\" in Treble7.exe");
+    }
+    return entry->second;
+  }
+
+ private:
+  std::map<std::string, std::string> entries_;
+  std::vector<std::string>* log_;
+};
+
+// Records every call, with the bytes of the segment loaded; fails where told to.
 class RecordingAudio final : public AudioLayer {
  public:
   explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
   bool fail_start = false;
-  std::vector<std::string> known_segments;  // upper case; empty: all known
 
-  void start(const std::string& module_file_path) override {
-    log_.push_back("audio start " + module_file_path);
+  void start() override {
+    log_.push_back("audio start");
     if (fail_start) {
       throw std::runtime_error("no sound server");
     }
   }
-  void load_segment(const std::string& module_file_path, std::string_view name) override {
-    log_.push_back("load " + module_file_path + " " + std::string(name));
-    if (!known_segments.empty()) {
-      if (std::find(known_segments.begin(), known_segments.end(), upper_case(name)) ==
-          known_segments.end()) {
-        throw std::runtime_error("no such sound");
-      }
-    }
-  }
+  void load_segment(std::string bytes) override { log_.push_back("load " + bytes); }
   void play_segment() override { log_.push_back("play"); }
   void set_master_volume(int value) override { log_.push_back("volume " + std::to_string(value)); }
 

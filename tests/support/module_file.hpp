@@ -12,7 +12,7 @@
 
 namespace qz::testing {
 
-// Writes a POSIX module file that carries `resources` ("TYPE/NAME", bytes)
+// Writes a Linux module file that carries `resources` ("TYPE/NAME", bytes)
 // in an uncompressed archive, as the build packs the real ones.
 inline void write_module_file(const std::filesystem::path& path,
                               const std::vector<std::pair<std::string, std::string>>& resources) {

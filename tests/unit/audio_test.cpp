@@ -1,5 +1,5 @@
-// Decoding sound segments, mixing them into the output stream, and how loud
-// the synthesizer plays the notes.
+// Mixing recordings into the output stream, and how loud the synthesizer
+// plays the notes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,62 +10,15 @@
 #include <sstream>
 
 #include "note_reading/note_resources.hpp"
-#include "platform/posix/fluid_setup.hpp"
-#include "platform/sound/mixer.hpp"
-#include "platform/sound/segment.hpp"
+#include "platform/linux/fluid_setup.hpp"
+#include "platform/linux/sound/mixer.hpp"
 #include "resource_format/wave_file.hpp"
-#include "tests/support/module_file.hpp"
 #include "tests/support/wave.hpp"
 
 namespace qz::platform {
 namespace {
 
 using testing::wave;
-
-TEST(Segment, MidiAndWaveDecodeAndAnExtraChunkIsSkipped) {
-  const auto note = decode_segment(note_reading::note_sound(60));
-  EXPECT_EQ(note->kind, Segment::Kind::midi);
-  for (const bool with_list : {false, true}) {
-    const auto recording = decode_segment(wave(100, with_list));
-    ASSERT_EQ(recording->kind, Segment::Kind::wave);
-    ASSERT_EQ(recording->stereo_frames.size(), 200U);
-    EXPECT_FLOAT_EQ(recording->stereo_frames[2 * 10], 1000.0F / 32768.0F);
-    EXPECT_FLOAT_EQ(recording->stereo_frames[2 * 10 + 1], 0.25F);
-  }
-}
-
-TEST(Segment, ARecordingWithAWildListChunkStillDecodes) {
-  // The LIST chunk holds a list type of its own and an inner size far past
-  // it: libsndfile's open never returned on this (found by the fuzzer); the
-  // samples need nothing of it.
-  std::string recording = wave(100, true);
-  recording.replace(44, 12, std::string("I\0\0\0\xF7\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 12));
-  EXPECT_EQ(decode_segment(recording)->stereo_frames.size(), 200U);
-}
-
-TEST(Segment, BrokenOrForeignSoundsAreReportedNotPlayedSilently) {
-  const std::string note = note_reading::note_sound(60);
-  EXPECT_THROW(decode_segment(note.substr(0, 40)), std::runtime_error);
-  EXPECT_THROW(decode_segment("ID3 an mp3 file"), std::runtime_error);
-  EXPECT_THROW(decode_segment(""), std::runtime_error);
-  try {
-    decode_segment(wave(10, false, 22050));
-    FAIL();
-  } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "WAVE of 16 bits at 22050 Hz, 16 bits at 44100 Hz needed");
-  }
-  std::string longer = wave(10, false);
-  longer[6] = '\x40';  // a RIFF size beyond the file: decoders look for chunks past its end
-  EXPECT_THROW(decode_segment(longer), std::runtime_error);
-  std::string cut = wave(1000, true);
-  cut.resize(200);
-  try {
-    decode_segment(cut);
-    FAIL();
-  } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "WAVE chunk \"data\" runs past the end of the file");
-  }
-}
 
 TEST(Mixer, LevelIsInHundredthsOfADecibelAndNeverClips) {
   Mixer mixer;
@@ -88,7 +41,7 @@ TEST(Mixer, LevelIsInHundredthsOfADecibelAndNeverClips) {
 
 TEST(Mixer, RecordingsAreAddedFrameByFrameUntilTheyEnd) {
   Mixer mixer;
-  const auto recording = decode_segment(wave(6, true));
+  const auto recording = std::make_shared<const Sound>(decode_sound(wave(6, true)));
   mixer.start(recording);
   std::vector<float> left(4, 0.0F);
   std::vector<float> right(4, 0.01F);  // the synthesizer's share
@@ -147,10 +100,6 @@ double recordings_level_db() {
 
 TEST(NoteLevel, EveryKeyTheModulesPlayIsAsLoudAsTheRecordingsAndNeverClips) {
   const double reference = recordings_level_db();
-  const auto folder = std::filesystem::temp_directory_path() / "qz-note-level";
-  std::filesystem::create_directories(folder);
-  const std::filesystem::path module = folder / "Notes.exe";
-  std::vector<std::pair<std::string, std::string>> notes;
   std::vector<int> keys;
   for (const auto clef : {note_reading::Clef::bass, note_reading::Clef::treble}) {
     for (int position = note_reading::kLowestPosition; position <= note_reading::kHighestPosition;
@@ -160,17 +109,12 @@ TEST(NoteLevel, EveryKeyTheModulesPlayIsAsLoudAsTheRecordingsAndNeverClips) {
   }
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());  // 28 to 96
-  for (const int key : keys) {
-    notes.emplace_back("DMSEG/K" + std::to_string(key), note_reading::note_sound(key));
-  }
-  testing::write_module_file(module, notes);
-
   FluidAudio audio(fluid_setup());
   audio.start_synthesizer();
   audio.wait_for_synthesizer();
   constexpr std::size_t kBlock = 1024;
   for (const int key : keys) {
-    audio.load_segment(module.string(), "K" + std::to_string(key));
+    audio.load_segment(note_reading::note_sound(key));
     audio.play_segment();
     audio.set_master_volume(1200);  // the note modules' level
     std::vector<double> mono;
@@ -189,7 +133,6 @@ TEST(NoteLevel, EveryKeyTheModulesPlayIsAsLoudAsTheRecordingsAndNeverClips) {
         << "key " << key << " against the recordings' " << reference << " dBFS";
     EXPECT_LT(peak, 0.9F) << "key " << key << ": the limiter would squash the note";
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
+#include "banks/bank_layouts.hpp"
 #include "banks/oeuvres_bank.hpp"
 #include "banks/theorie_bank.hpp"
-#include "shell/layouts.hpp"
 #include "shell/record.hpp"
 #include "tests/support/fakes.hpp"
 
@@ -19,8 +19,10 @@ struct TextBank {
   std::span<const ThreeAnswerRow> rows;
 };
 
-const TextBank kOeuvres{"oeuvres.exe", &layouts::oeuvres, oeuvres::tirer_question, oeuvres_rows()};
-const TextBank kTheorie{"theorie.exe", &layouts::theorie, theorie::tirer_question, theorie_rows()};
+const TextBank kOeuvres{"oeuvres.exe", &oeuvres::window_layout, oeuvres::tirer_question,
+                        oeuvres_rows()};
+const TextBank kTheorie{"theorie.exe", &theorie::window_layout, theorie::tirer_question,
+                        theorie_rows()};
 
 struct Drawn {
   std::int16_t row;

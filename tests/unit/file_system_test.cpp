@@ -1,5 +1,5 @@
 // The file layer of the platform this test program was built for: the same
-// cases on POSIX and, under Wine, on Windows.
+// cases on Linux and, under Wine, on Windows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -100,10 +100,25 @@ TEST_F(FileSystemTest, ReadingAMissingFileNamesTheCause) {
   EXPECT_EQ(source->read(buffer), 0U);
 }
 
-TEST(Process, ExecutableFolderHoldsThisTestProgram) {
-  const fs::path folder = path_of(executable_folder());
-  EXPECT_TRUE(fs::exists(folder / "qz_unit_tests") || fs::exists(folder / "qz_unit_tests.exe"))
-      << folder;
+TEST_F(FileSystemTest, AFolderThatTakesNoNewFileIsNamedAsTheCause) {
+  // A folder that refuses new files even to root: sysfs, which Wine shows as
+  // Z:\sys.
+#ifdef _WIN32
+  const std::string path = "Z:\\sys\\question.qzd";
+#else
+  const std::string path = "/sys/question.qzd";
+#endif
+  try {
+    files_->replace_contents(path, "new\r\n");
+    FAIL() << "wrote in " << path;
+  } catch (const FolderNotWritable& error) {
+    EXPECT_STRNE(error.what(), "");
+  }
+}
+
+TEST(Process, PathsBesideTheExecutableFindThisTestProgram) {
+  EXPECT_TRUE(fs::exists(path_of(path_beside_executable("qz_unit_tests"))) ||
+              fs::exists(path_of(path_beside_executable("qz_unit_tests.exe"))));
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // scripted time, memory files and a recording audio layer.
 #include <gtest/gtest.h>
 
-#include "note_reading/variants.hpp"
+#include "banks/bank_layouts.hpp"
+#include "note_reading/note_layout.hpp"
 #include "shell/countdown.hpp"
-#include "shell/layouts.hpp"
 #include "shell/module.hpp"
 #include "tests/support/fakes.hpp"
 
@@ -47,21 +47,25 @@ struct Harness {
   std::vector<std::string> errors;
   std::vector<std::string> ticks;  // Label_timer after each tick
   bool fail_audio_start = false;
-  std::vector<std::string> known_segments;
+  std::map<std::string, std::string> resources = {{"DMSEG/15_DO", "15_Do bytes"}};
 
   int run(const ModuleDescriptor& module) {
     files.also_log = &log;
     HeadlessWindow window(clock);
     ModuleEnvironment environment{
-        .module_folder = "/modules",
+        .exchange_file = kExchange,
         .files = files,
         .random = random,
         .window = window,
+        .open_resources =
+            [this] {
+              log.emplace_back("open resources");
+              return std::make_unique<testing::MemoryResources>(resources, &log);
+            },
         .make_audio =
             [this] {
               auto audio = std::make_unique<testing::RecordingAudio>(log);
               audio->fail_start = fail_audio_start;
-              audio->known_segments = known_segments;
               return audio;
             },
         .report_error = [this](std::string_view line) { errors.emplace_back(line); }};
@@ -70,8 +74,8 @@ struct Harness {
 };
 
 ModuleDescriptor sounding_module(std::vector<std::string>& log, std::string sound) {
-  return {"Treble7.exe", &layouts::note_reading, fixed_generator(log, std::move(sound)),
-          SoundSpec{2, 1200}};
+  return {"Treble7.exe", &note_reading::window_layout, fixed_generator(log, std::move(sound)),
+          Countdown{5, 2, 1200}};
 }
 
 TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
@@ -79,9 +83,8 @@ TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
   h.files.files[kExchange] = kHostRecord;
   ModuleDescriptor module = sounding_module(h.log, "non");
   ASSERT_EQ(h.run(module), 0);
-  EXPECT_EQ(h.log,
-            (std::vector<std::string>{"audio start /modules/Treble7.exe", "read " + kExchange,
-                                      "generate", "replace " + kExchange}));
+  EXPECT_EQ(h.log, (std::vector<std::string>{"open resources", "audio start", "read " + kExchange,
+                                             "generate", "replace " + kExchange}));
   EXPECT_EQ(h.files.files[kExchange],
             "\"Q\",\"\",\"\",\"\",\"\",\"1\",\"100\",\"non\",\"Treble7.exe\"\r\n");
 }
@@ -132,14 +135,20 @@ TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
   const milliseconds start = h.clock.now();
   ASSERT_EQ(h.run(module), 0);
   EXPECT_EQ(h.clock.now() - start, milliseconds(5000));
-  EXPECT_EQ(h.log,
-            (std::vector<std::string>{"audio start /modules/Treble7.exe", "read " + kExchange,
-                                      "generate", "replace " + kExchange,
-                                      "load /modules/Treble7.exe 15_Do", "play", "volume 1200"}));
+  EXPECT_EQ(h.log, (std::vector<std::string>{"open resources", "audio start", "read " + kExchange,
+                                             "generate", "replace " + kExchange, "read DMSEG 15_Do",
+                                             "load 15_Do bytes", "play", "volume 1200"}));
+}
+
+// A note window whose countdown starts at 5, as the note modules' does.
+Form_jeu counting_form(const WindowLayout& layout, int start) {
+  Form_jeu form(layout);
+  form.Label_timer.Caption = std::to_string(start);
+  return form;
 }
 
 TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {
-  Form_jeu form(layouts::note_reading);
+  Form_jeu form = counting_form(note_reading::window_layout, 5);
   int presses = 0;
   std::vector<std::string> seen;
   form.Command_sons_musiques.Click = [&] {
@@ -159,7 +168,7 @@ TEST(Countdown, StepValuesPressAndUnloadWithScriptedTicks) {
 }
 
 TEST(Countdown, TicksDueDuringALongHandlerAreHandledOnceAfterIt) {
-  Form_jeu form(layouts::note_reading);
+  Form_jeu form = counting_form(note_reading::window_layout, 5);
   testing::ScriptedClock clock;
   HeadlessWindow window(clock);
   const milliseconds created = clock.now();
@@ -177,7 +186,7 @@ TEST(Countdown, TicksDueDuringALongHandlerAreHandledOnceAfterIt) {
 }
 
 TEST(Countdown, InstrumentsPressAtSevenAndEndAfterTenTicks) {
-  Form_jeu form(layouts::instruments);
+  Form_jeu form = counting_form(banks::instruments::window_layout, 10);
   std::vector<std::string> presses;
   form.Command_sons_musiques.Click = [&] { presses.push_back(form.Label_timer.Caption); };
   int ticks = 0;
@@ -201,12 +210,11 @@ TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRun
                         Case{"Non", 1, true}, Case{"", 1, true}}) {
     Harness h;
     h.files.files[kExchange] = kHostRecord;
-    h.known_segments = {"15_DO"};
     ModuleDescriptor module = sounding_module(h.log, c.caption);
     const milliseconds start = h.clock.now();
     EXPECT_EQ(h.run(module), c.status) << c.caption;
     const bool loaded = std::any_of(h.log.begin(), h.log.end(), [](const std::string& line) {
-      return line.rfind("load", 0) == 0;
+      return line.rfind("read DMSEG", 0) == 0;
     });
     EXPECT_EQ(loaded, c.loads) << c.caption;
     // The record is on disk before the press; a failed press ends the run at tick 3.
@@ -214,7 +222,8 @@ TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRun
     if (c.status == 1) {
       EXPECT_EQ(h.clock.now() - start, milliseconds(3000)) << c.caption;
       EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot play \"" + c.caption +
-                                                   "\": no such sound"});
+                                                   "\": no DMSEG resource \"" + c.caption +
+                                                   "\" in Treble7.exe"});
     }
   }
 }
@@ -238,7 +247,9 @@ TEST(SoundButton, ASecondPressLoadsAndPlaysAgain) {
 }
 
 TEST(Window, ModulesWithoutTimerEndInsideTheLoadHandlerWithoutTicks) {
-  for (const WindowLayout* window : {&layouts::oeuvres, &layouts::portraits, &layouts::theorie}) {
+  for (const WindowLayout* window :
+       {&banks::oeuvres::window_layout, &banks::portraits::window_layout,
+        &banks::theorie::window_layout}) {
     Harness h;
     h.files.files[kExchange] = kHostRecord;
     ModuleDescriptor module{"oeuvres.exe", window, fixed_generator(h.log, "non"), std::nullopt};
@@ -253,36 +264,36 @@ TEST(Window, ModulesWithoutTimerEndInsideTheLoadHandlerWithoutTicks) {
 TEST(Window, ATimerWithoutACountdownIsRefusedRatherThanRunningForever) {
   Harness h;
   h.files.files[kExchange] = kHostRecord;
-  const ModuleDescriptor module{"Broken.exe", &layouts::note_reading, fixed_generator(h.log, "non"),
-                                std::nullopt};
+  const ModuleDescriptor module{"Broken.exe", &note_reading::window_layout,
+                                fixed_generator(h.log, "non"), std::nullopt};
   EXPECT_EQ(h.run(module), 1);
-  EXPECT_EQ(h.errors, std::vector<std::string>{
-                          "Broken.exe: a window with a timer needs its countdown's press value"});
+  EXPECT_EQ(h.errors, std::vector<std::string>{"Broken.exe: a window has a timer exactly when "
+                                               "its module has a countdown"});
   EXPECT_EQ(h.files.files[kExchange], kHostRecord);
 }
 
 TEST(Window, KindsHaveTheirControlsAndInitialCaptions) {
-  const Form_jeu notes(layouts::note_reading);
+  const Form_jeu notes(note_reading::window_layout);
   EXPECT_EQ(notes.Caption, "Form1");
-  EXPECT_EQ(notes.Label_timer.Caption, "5");
+  EXPECT_TRUE(notes.Label_timer.exists);  // its caption is the module's countdown start
   EXPECT_EQ(notes.Label_sol.Caption, "sol");
   EXPECT_EQ(notes.Command_sons_musiques.Caption, "sons_musiques");
   EXPECT_EQ(notes.Command4.position.top, 6360);
   EXPECT_TRUE(notes.Timer1.exists);
 
-  const Form_jeu instruments(layouts::instruments);
-  EXPECT_EQ(instruments.Label_timer.Caption, "10");
+  const Form_jeu instruments(banks::instruments::window_layout);
+  EXPECT_TRUE(instruments.Label_timer.exists);
   EXPECT_EQ(instruments.Command_sons_musiques.Caption, "Command1");
   EXPECT_FALSE(instruments.Command1.exists);
   EXPECT_FALSE(instruments.Label_do.exists);
   EXPECT_EQ(instruments.Label_musiques_sons.position.top, 4470);
 
-  const Form_jeu theorie(layouts::theorie);
+  const Form_jeu theorie(banks::theorie::window_layout);
   EXPECT_EQ(theorie.Label_timer.Caption, "10");
   EXPECT_FALSE(theorie.Timer1.exists);
   EXPECT_FALSE(theorie.Command_sons_musiques.exists);
 
-  const Form_jeu portraits(layouts::portraits);
+  const Form_jeu portraits(banks::portraits::window_layout);
   EXPECT_FALSE(portraits.Label_timer.exists);
   EXPECT_EQ(portraits.Label_musiques_sons.position.top, 4980);
   EXPECT_EQ(portraits.client.left, 2370);

@@ -3,9 +3,8 @@
 #include <set>
 #include <sstream>
 
+#include "modules/module_table.hpp"
 #include "note_reading/generator.hpp"
-#include "note_reading/variants.hpp"
-#include "shell/layouts.hpp"
 #include "tests/support/fakes.hpp"
 
 namespace qz::note_reading {
@@ -21,13 +20,22 @@ struct Question {
   std::set<std::string> hidden_notes;  // answer texts whose note label is hidden
 };
 
-Question generate(const NoteVariant& variant, UniformSource& random) {
-  Form_jeu form(layouts::note_reading);
-  const ModuleDescriptor module = note_module(variant);
+using modules::ModuleRow;
+
+// The note modules of the module table.
+std::vector<ModuleRow> note_modules() {
+  std::vector<ModuleRow> rows;
+  std::ranges::copy_if(modules::module_table(), std::back_inserter(rows),
+                       [](const ModuleRow& row) { return row.notes.has_value(); });
+  return rows;
+}
+
+Question generate(const ModuleRow& row, UniformSource& random) {
+  const ModuleDescriptor module = modules::descriptor(row);
+  Form_jeu form(*module.window);
   module.generator.attach(form, random);
   module.generator.run(form, random);
   EXPECT_EQ(form.Label_question.Caption, "Quel est le nom de cette note?");
-  EXPECT_EQ(form.Label_timer.Caption, "5");
   EXPECT_EQ(form.Label_numero4.Caption, "");
   Question q{{form.Label_reponse1.Caption, form.Label_reponse2.Caption, form.Label_reponse3.Caption,
               form.Label_reponse4.Caption},
@@ -51,7 +59,7 @@ TEST(NoteGenerator, Treble7RoadOfOneRequest) {
   }
   random.push_draw(2, 4);
   random.push_draw(3, 5);
-  const Question q = generate(note_variant("treble7"), random);
+  const Question q = generate(modules::module_row("treble7"), random);
   EXPECT_EQ(q.answers, (std::array<std::string, 4>{"Mi", "Do", "La", "Fa"}));
   EXPECT_EQ(q.correct, "2");
   EXPECT_EQ(q.image, "15_Do");
@@ -66,7 +74,7 @@ TEST(NoteGenerator, Treble2StartsOverOnATakenNoteAndSkipsTheDrawForASinglePositi
   }
   random.push_draw(2, 4);
   random.push_draw(1, 2);
-  Question q = generate(note_variant("treble2"), random);
+  Question q = generate(modules::module_row("treble2"), random);
   EXPECT_EQ(q.answers, (std::array<std::string, 4>{"Fa", "Do", "Si", "La"}));
   EXPECT_EQ(q.image, "08_Do");
   EXPECT_EQ(random.left(), 0U);
@@ -76,7 +84,7 @@ TEST(NoteGenerator, Treble2StartsOverOnATakenNoteAndSkipsTheDrawForASinglePositi
     single.push_draw(note, 7);
   }
   single.push_draw(4, 4);
-  q = generate(note_variant("treble2"), single);
+  q = generate(modules::module_row("treble2"), single);
   EXPECT_EQ(q.correct, "4");
   EXPECT_EQ(q.image, "13_La");
   EXPECT_EQ(single.left(), 0U);
@@ -89,7 +97,7 @@ TEST(NoteGenerator, ReAnswersCarryTheAccentAndItsPositionWordDoesNot) {
   }
   random.push_draw(1, 4);
   random.push_draw(2, 4);
-  const Question q = generate(note_variant("treble7"), random);
+  const Question q = generate(modules::module_row("treble7"), random);
   EXPECT_EQ(q.answers[0], "Ré");
   EXPECT_EQ(q.image, "09_re");
 }
@@ -97,11 +105,12 @@ TEST(NoteGenerator, ReAnswersCarryTheAccentAndItsPositionWordDoesNot) {
 TEST(NoteGenerator, InvariantsOverManyRunsOfEveryModule) {
   std::uint64_t tick = 0;
   ClockReseededSource random([&tick] { return tick++ / 50; });  // the clock rarely moves
-  for (const NoteVariant& variant : note_variants()) {
+  for (const ModuleRow& row : note_modules()) {
+    const NoteVariant& variant = *row.notes;
     std::map<std::string, int> positions_named;
     std::array<int, 4> correct_places{};
     for (int run = 0; run < 3000; ++run) {
-      const Question q = generate(variant, random);
+      const Question q = generate(row, random);
       const std::set<std::string> distinct(q.answers.begin(), q.answers.end());
       ASSERT_EQ(distinct.size(), 4U);
       ASSERT_EQ(q.hidden_notes, distinct) << "hidden note labels are the answers";
@@ -111,8 +120,8 @@ TEST(NoteGenerator, InvariantsOverManyRunsOfEveryModule) {
       ASSERT_TRUE(place >= 1 && place <= 4) << q.correct;
       ++correct_places[static_cast<std::size_t>(place - 1)];
       const int position = std::stoi(q.image.substr(0, 2));
-      ASSERT_GE(position, variant.lowest_asked) << variant.name << " " << q.image;
-      ASSERT_LE(position, variant.highest_asked) << variant.name << " " << q.image;
+      ASSERT_GE(position, variant.lowest_asked) << row.name << " " << q.image;
+      ASSERT_LE(position, variant.highest_asked) << row.name << " " << q.image;
       ASSERT_EQ(q.image, position_name(variant.clef, position));
       const std::string& asked =
           notes()[static_cast<std::size_t>(note_of_position(variant.clef, position) - 1)]
@@ -122,9 +131,9 @@ TEST(NoteGenerator, InvariantsOverManyRunsOfEveryModule) {
     }
     EXPECT_EQ(positions_named.size(),
               static_cast<std::size_t>(variant.highest_asked - variant.lowest_asked + 1))
-        << variant.name << " names every position of its range";
+        << row.name << " names every position of its range";
     for (const int count : correct_places) {
-      EXPECT_GT(count, 600) << variant.name << ": each correct place about 750 times";
+      EXPECT_GT(count, 600) << row.name << ": each correct place about 750 times";
     }
   }
 }
@@ -147,8 +156,9 @@ TEST(PositionTables, ComputedFromClefAndRangeMatchTheTeachersTable) {
       {"bass7",
        "06 13 20 27|07 14 21 28|01 08 15 22 29|02 09 16 23|03 10 17 24|04 11 18 25|05 12 19 26"},
   };
-  ASSERT_EQ(note_variants().size(), expected.size());
-  for (const NoteVariant& variant : note_variants()) {
+  ASSERT_EQ(note_modules().size(), expected.size());
+  for (const ModuleRow& row : note_modules()) {
+    const NoteVariant& variant = *row.notes;
     const PositionTable table =
         position_table(variant.clef, variant.lowest_asked, variant.highest_asked);
     std::ostringstream text;
@@ -158,7 +168,7 @@ TEST(PositionTables, ComputedFromClefAndRangeMatchTheTeachersTable) {
         text << (i > 0 ? " " : "") << (table[note][i] < 10 ? "0" : "") << table[note][i];
       }
     }
-    EXPECT_EQ(text.str(), expected.at(std::string(variant.name))) << variant.name;
+    EXPECT_EQ(text.str(), expected.at(std::string(row.name))) << row.name;
   }
 }
 

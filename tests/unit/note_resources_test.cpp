@@ -4,10 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "modules/module_table.hpp"
 #include "note_reading/note_resources.hpp"
 #include "platform/resource_file.hpp"
 #include "resource_format/asset_checks.hpp"
 #include "resource_format/resource_names.hpp"
+#include "resource_format/sound.hpp"
 #include "tests/support/module_file.hpp"
 
 namespace qz {
@@ -25,7 +27,7 @@ std::string read_file(const fs::path& path) {
 TEST(NoteSound, EveryKeyIsTheTemplateWithOnlyItsKeyBytesChanged) {
   const std::string middle_c = note_reading::note_sound(60);
   ASSERT_EQ(middle_c.size(), 65U);
-  EXPECT_EQ(midi_problem(middle_c), std::nullopt);
+  EXPECT_EQ(sound_problem(middle_c), std::nullopt);
   EXPECT_EQ(middle_c.substr(0, 4), "MThd");
   EXPECT_EQ(middle_c.substr(52, 9), std::string("\x00\x90\x3C\x50\x86\x00\x80\x3C\x40", 9));
   for (int key = 28; key <= 96; ++key) {
@@ -41,10 +43,14 @@ TEST(NoteSound, EveryKeyIsTheTemplateWithOnlyItsKeyBytesChanged) {
 }
 
 TEST(NoteResources, EveryNameAModuleCanWriteFindsItsPictureAndSoundCaseIgnored) {
-  for (const auto& variant : note_reading::note_variants()) {
+  for (const modules::ModuleRow& row : modules::module_table()) {
+    if (!row.notes) {
+      continue;
+    }
+    const note_reading::NoteVariant& variant = *row.notes;
     std::set<std::string> carried;
     std::map<std::string, int> keys;
-    for (const ResourceEntry& entry : note_reading::note_resources(variant)) {
+    for (const ResourceEntry& entry : modules::own_resources(row)) {
       carried.insert(resource_key(entry.type, entry.name));
       if (entry.type == "DMSEG") {
         keys[entry.name] = static_cast<unsigned char>(entry.bytes[note_reading::kNoteOnKeyOffset]);
@@ -52,15 +58,15 @@ TEST(NoteResources, EveryNameAModuleCanWriteFindsItsPictureAndSoundCaseIgnored) 
     }
     const auto count =
         static_cast<std::size_t>(variant.highest_carried - variant.lowest_carried + 1);
-    EXPECT_EQ(carried.size(), 2 * count) << variant.name;
+    EXPECT_EQ(carried.size(), 2 * count) << row.name;
     for (int p = variant.lowest_asked; p <= variant.highest_asked; ++p) {
       const std::string name = note_reading::position_name(variant.clef, p);  // "09_re"
-      EXPECT_TRUE(carried.count(resource_key("images", name))) << variant.name << " " << name;
-      EXPECT_TRUE(carried.count(resource_key("DMSEG", name))) << variant.name << " " << name;
+      EXPECT_TRUE(carried.count(resource_key("images", name))) << row.name << " " << name;
+      EXPECT_TRUE(carried.count(resource_key("DMSEG", name))) << row.name << " " << name;
     }
     const std::string middle_c = variant.clef == note_reading::Clef::treble ? "08_DO" : "20_DO";
     if (keys.count(middle_c) != 0) {
-      EXPECT_EQ(keys[middle_c], 60) << variant.name;
+      EXPECT_EQ(keys[middle_c], 60) << row.name;
     }
   }
 }
@@ -96,13 +102,14 @@ TEST(AssetChecks, CommittedPicturesPassAndBrokenOnesAreNamed) {
   EXPECT_EQ(jpeg_problem("GIF89a"), "not a JPEG file");
 }
 
-TEST(AssetChecks, MidiStructureIsCheckedNotJustItsName) {
+TEST(AssetChecks, SoundStructureIsCheckedNotJustItsName) {
   const std::string sound = note_reading::note_sound(60);
-  EXPECT_EQ(midi_problem(sound.substr(0, 50)), "MIDI track 2 runs past the end of the file");
-  EXPECT_EQ(midi_problem("RIFF....WAVE"), "not a Standard MIDI File (no MThd header)");
+  EXPECT_EQ(sound_problem(sound.substr(0, 50)), "MIDI track 2 runs past the end of the file");
+  EXPECT_EQ(sound_problem(std::string("RIFF\4\0\0\0WAVE", 12)), "WAVE without data");
+  EXPECT_EQ(sound_problem("ID3 an mp3 file"), "neither a MIDI file nor a WAVE recording");
   std::string no_track = sound;
   no_track[41] = 'X';
-  EXPECT_EQ(midi_problem(no_track), "MIDI track 2 missing");
+  EXPECT_EQ(sound_problem(no_track), "MIDI track 2 missing");
 }
 
 class ResourceFileTest : public ::testing::Test {

@@ -53,15 +53,8 @@ long first_number(std::string_view s) {
 TEST(OeuvresBank, Has344Rows) { EXPECT_EQ(rows().size(), 344u); }
 
 TEST(OeuvresBank, CorrectPositionsAreOneToThreeWithFixedCounts) {
-  std::map<std::string_view, int> count;
-  for (const auto& r : rows()) ++count[r.correct];
-  EXPECT_EQ(offending([](const auto& r) {
-              return r.correct != "1" && r.correct != "2" && r.correct != "3";
-            }),
-            "");
-  EXPECT_EQ(count["1"], 89);
-  EXPECT_EQ(count["2"], 145);
-  EXPECT_EQ(count["3"], 110);
+  EXPECT_EQ(qz::testing::correct_position_counts(rows()),
+            (qz::testing::PositionCounts{{"1", 89}, {"2", 145}, {"3", 110}}));
 }
 
 TEST(OeuvresBank, TextLengthsStayWithinLimits) {
@@ -84,13 +77,7 @@ TEST(OeuvresBank, TextLengthsStayWithinLimits) {
 TEST(OeuvresBank, TextsUseOnlyPlainCp1252Characters) {
   EXPECT_EQ(offending([](const auto& r) {
               return any_text(r, [](std::string_view s) {
-                const auto bytes = qz::to_cp1252(s);
-                if (!bytes) return true;
-                return !std::all_of(bytes->begin(), bytes->end(), [](char c) {
-                  const auto b = static_cast<unsigned char>(c);
-                  return (b >= 0x20 && b <= 0x7E && b != '"') || b == 0x9C ||
-                         (b >= 0xE0 && b != 0xF7);
-                });
+                return qz::testing::has_other_bytes(s, qz::testing::french_small_letter);
               });
             }),
             "");

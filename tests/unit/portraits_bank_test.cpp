@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "banks/bank_layouts.hpp"
 #include "shell/cp1252.hpp"
-#include "shell/layouts.hpp"
 #include "tests/support/bank_checks.hpp"
 #include "tests/support/fakes.hpp"
 #include "tests/support/text.hpp"
@@ -155,14 +155,8 @@ TEST(PortraitsBank, HoldsOneHundredAndFourRowsWithTheCorrectPositionCounts) {
   ASSERT_EQ(portraits_rows().size(), kRowCount);
   EXPECT_EQ(rows_where([](const PortraitRow& row, std::size_t) { return right_index(row) > 3; }),
             "");
-  std::map<std::string_view, int> counts;
-  for (const auto& row : portraits_rows()) {
-    ++counts[row.correct];
-  }
-  EXPECT_EQ(counts["1"], 32);
-  EXPECT_EQ(counts["2"], 26);
-  EXPECT_EQ(counts["3"], 20);
-  EXPECT_EQ(counts["4"], 26);
+  EXPECT_EQ(qz::testing::correct_position_counts(portraits_rows()),
+            (qz::testing::PositionCounts{{"1", 32}, {"2", 26}, {"3", 20}, {"4", 26}}));
 }
 
 TEST(PortraitsBank, EachRowNamesFourDifferentComposers) {
@@ -231,11 +225,8 @@ TEST(PortraitsBank, NamesFitThirtySixCharactersAndRowSeventySixHoldsTheLongest) 
 // that code page 1252 holds: ç è é ë ï and the typographic apostrophe.
 TEST(PortraitsBank, NamesUseOnlyTheirCp1252Letters) {
   const auto bad_text = [](std::string_view text) {
-    const auto bytes = qz::to_cp1252(text);
-    return !bytes || !std::ranges::all_of(*bytes, [](char c) {
-      const auto b = static_cast<unsigned char>(c);
-      return (b >= 0x20 && b < 0x7F && b != '"') || b == 0x92 || b == 0xE7 || b == 0xE8 ||
-             b == 0xE9 || b == 0xEB || b == 0xEF;
+    return qz::testing::has_other_bytes(text, [](unsigned char b) {
+      return b == 0x92 || b == 0xE7 || b == 0xE8 || b == 0xE9 || b == 0xEB || b == 0xEF;
     });
   };
   EXPECT_EQ(rows_where([&](const PortraitRow& row, std::size_t) {
@@ -287,7 +278,7 @@ struct Drawn {
 };
 
 Drawn draw_with(double r) {
-  qz::Form_jeu form(qz::layouts::portraits);
+  qz::Form_jeu form(qz::banks::portraits::window_layout);
   qz::testing::ScriptedSource random{r};
   qz::banks::Module_questions module_questions;
   qz::banks::portraits::tirer_question(form, random, module_questions);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "note_reading/note_layout.hpp"
 #include "shell/cp1252.hpp"
-#include "shell/layouts.hpp"
 #include "tests/support/text.hpp"
 
 namespace qz {
@@ -37,7 +37,7 @@ TEST(RecordBytes, TextOutsideTheCodePageIsRefusedNotWritten) {
 }
 
 TEST(RecordFields, ComeFromTheLabelsAndTheModuleLiteral) {
-  Form_jeu form(layouts::note_reading);
+  Form_jeu form(note_reading::window_layout);
   form.Label_question.Caption = "Q";
   form.Label_reponse4.Caption = "R4";
   form.Label_Bonne_reponse.Caption = "4";

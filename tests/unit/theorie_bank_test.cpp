@@ -53,17 +53,8 @@ long leading_number(std::string_view text) {
 
 TEST(TheorieBank, HoldsSeventyFiveRowsWithTheCorrectPositionCounts) {
   ASSERT_EQ(theorie_rows().size(), 75U);
-  std::map<std::string_view, int> counts;
-  for (const auto& row : theorie_rows()) {
-    ++counts[row.correct];
-  }
-  EXPECT_EQ(rows_where([](const auto& row) {
-              return row.correct != "1" && row.correct != "2" && row.correct != "3";
-            }),
-            "");
-  EXPECT_EQ(counts["1"], 25);
-  EXPECT_EQ(counts["2"], 35);
-  EXPECT_EQ(counts["3"], 15);
+  EXPECT_EQ(qz::testing::correct_position_counts(theorie_rows()),
+            (qz::testing::PositionCounts{{"1", 25}, {"2", 35}, {"3", 15}}));
 }
 
 TEST(TheorieBank, TextLengthsStayWithinTheBankLimits) {
@@ -116,11 +107,8 @@ TEST(TheorieBank, BlanksStandOnlyWhereTheBankKeepsThem) {
 // 1252; no double quote, so every text fits between the record's quotes.
 TEST(TheorieBank, TextsAreNonEmptyCp1252WithoutForbiddenCharacters) {
   const auto bad_text = [](std::string_view text) {
-    const auto bytes = qz::to_cp1252(text);
-    return text.empty() || !bytes || !std::ranges::all_of(*bytes, [](char c) {
-             const auto b = static_cast<unsigned char>(c);
-             return (b >= 0x20 && b < 0x7F && b != '"') || b == 0x9C || b == 0xC9 ||
-                    (b >= 0xE0 && b != 0xF7);
+    return text.empty() || qz::testing::has_other_bytes(text, [](unsigned char b) {
+             return b == 0xC9 || qz::testing::french_small_letter(b);  // 0xC9: "É"
            });
   };
   EXPECT_EQ(rows_where([&](const auto& row) { return any_text(row, bad_text); }), "");

@@ -1,7 +1,0 @@
-#include "note_reading/variants.hpp"
-#include "platform/module_main.hpp"
-#include "platform/sound_output.hpp"
-
-int main() {
-  return qz::module_main(qz::note_reading::note_module("bass6"), qz::platform::make_sound_output);
-}

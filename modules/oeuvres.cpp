@@ -1,4 +1,0 @@
-#include "banks/oeuvres_bank.hpp"
-#include "platform/module_main.hpp"
-
-int main() { return qz::module_main(qz::banks::oeuvres::module()); }

@@ -1,0 +1,283 @@
+#include "platform/linux/sound/fluid_audio.hpp"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/sound/fluid_library.hpp"
+#include "platform/process.hpp"
+#include "resource_format/byte_order.hpp"
+
+namespace qz::platform {
+namespace {
+
+// FluidSynth and GLib report failures through their logs; keep the first
+// message since the last failure was reported, so that a failed call names
+// its cause on the module's one error line instead of the libraries
+// printing lines of their own. Never destroyed: a synthesizer thread may
+// still log while the process ends.
+struct FirstMessage {
+  std::mutex mutex;
+  std::string text;
+};
+
+FirstMessage& first_message() {
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables)
+  static auto* first = new FirstMessage;
+  return *first;
+}
+
+void keep_message(const char* message) {
+  FirstMessage& first = first_message();
+  const std::lock_guard lock(first.mutex);
+  if (first.text.empty() && message != nullptr) {
+    first.text = message;
+  }
+}
+
+void keep_fluid_message(int /*level*/, const char* message, void* /*data*/) {
+  keep_message(message);
+}
+
+void keep_glib_message(const char* /*domain*/, int /*level*/, const char* message, void* /*data*/) {
+  keep_message(message);
+}
+
+std::string take_first_message() {
+  FirstMessage& first = first_message();
+  const std::lock_guard lock(first.mutex);
+  return std::exchange(first.text, "");
+}
+
+void route_logs(const FluidLibrary& fluid) {
+  static std::once_flag once;
+  std::call_once(once, [&fluid] {
+    for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN}) {
+      fluid.set_log_function(level, keep_fluid_message, nullptr);
+    }
+    fluid.set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid.set_log_function(FLUID_DBG, nullptr, nullptr);
+    if (fluid.set_glib_default_log_handler != nullptr) {
+      fluid.set_glib_default_log_handler(keep_glib_message, nullptr);
+    }
+  });
+}
+
+// Blocks of 1024 frames (23 ms): much smaller blocks let the stream run dry
+// between writes and the sound drops out.
+constexpr int kBlockFrames = 1024;
+
+// How long the end of the module waits for a synthesizer still being made.
+constexpr std::chrono::milliseconds kUnloadWait{300};
+
+// The first `count` bytes of a file; fewer when it is shorter.
+std::string first_bytes(const std::string& what, const std::string& path, std::size_t count) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    throw std::runtime_error(what + " " + path + " is missing");
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  if (in.bad() || !in.is_open()) {
+    throw std::runtime_error(what + " " + path + " cannot be read");
+  }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+// A SoundFont 2 file is one RIFF chunk of form "sfbk" that runs to the end
+// of the file: its first twelve bytes tell whether it is one, and whole.
+void check_soundfont(const std::string& path) {
+  const std::string header = first_bytes("soundfont", path, 12);
+  if (header.size() < 12 || header.compare(0, 4, "RIFF") != 0 ||
+      header.compare(8, 4, "sfbk") != 0) {
+    throw std::runtime_error("soundfont " + path + " is not a SoundFont file");
+  }
+  const std::uint64_t chunk_size = little_endian(header, 4, 4);
+  std::error_code error;
+  if (chunk_size + 8 != std::filesystem::file_size(path, error)) {
+    throw std::runtime_error("soundfont " + path + " is cut short or has bytes past its end");
+  }
+}
+
+void check_library(const std::string& path, const std::string& signature) {
+  if (first_bytes("synthesizer library", path, signature.size()) != signature) {
+    throw std::runtime_error("synthesizer library " + path + " is not a shared library");
+  }
+}
+
+}  // namespace
+
+// The synthesizer, made on a thread of its own and shared with it.
+struct FluidAudio::Synthesizer {
+  std::mutex mutex;
+  std::condition_variable made;
+  bool done = false;    // guarded by mutex
+  std::string problem;  // set before done, when making it failed
+  const FluidLibrary* fluid = nullptr;
+  fluid_settings_t* settings = nullptr;
+  std::atomic<fluid_synth_t*> synth{nullptr};  // set once ready, read by the stream
+  std::vector<fluid_player_t*> players;        // kept to the end: released segments play on
+
+  Synthesizer() = default;
+  Synthesizer(const Synthesizer&) = delete;
+  Synthesizer& operator=(const Synthesizer&) = delete;
+  Synthesizer(Synthesizer&&) = delete;
+  Synthesizer& operator=(Synthesizer&&) = delete;
+  ~Synthesizer() {
+    if (fluid == nullptr) {
+      return;
+    }
+    for (fluid_player_t* player : players) {
+      fluid->delete_player(player);
+    }
+    if (synth.load() != nullptr) {
+      fluid->delete_synth(synth.load());
+    }
+    if (settings != nullptr) {
+      fluid->delete_settings(settings);
+    }
+  }
+
+  void make(const std::string& library_file, const std::string& soundfont, double synth_gain) {
+    lower_this_thread_priority();  // the record comes first
+    std::string failure;
+    try {
+      const FluidLibrary& library = FluidLibrary::get(library_file);
+      route_logs(library);
+      fluid = &library;
+      settings = library.new_settings();
+      if (settings == nullptr ||
+          library.settings_setnum(settings, "synth.sample-rate", kSampleRate) != FLUID_OK ||
+          library.settings_setnum(settings, "synth.gain", synth_gain) != FLUID_OK) {
+        throw std::runtime_error("cannot configure the synthesizer: " + take_first_message());
+      }
+      fluid_synth_t* made_synth = library.new_synth(settings);
+      if (made_synth == nullptr) {
+        throw std::runtime_error("cannot create the synthesizer: " + take_first_message());
+      }
+      if (library.synth_sfload(made_synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        library.delete_synth(made_synth);
+        throw std::runtime_error("cannot load soundfont " + soundfont + ": " +
+                                 take_first_message());
+      }
+      synth.store(made_synth);
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
+    const std::lock_guard lock(mutex);
+    problem = std::move(failure);
+    done = true;
+    made.notify_all();
+  }
+};
+
+float key_level_gain(const std::vector<KeyLevel>& levels, int key) {
+  float correction_db = 0.0F;
+  for (const KeyLevel& level : levels) {
+    if (level.first_key <= key) {
+      correction_db = level.correction_db;
+    }
+  }
+  return std::pow(10.0F, correction_db / 20.0F);
+}
+
+FluidAudio::FluidAudio(FluidSetup setup)
+    : setup_(std::move(setup)), synthesizer_(std::make_shared<Synthesizer>()) {}
+
+FluidAudio::~FluidAudio() {
+  stream_.reset();
+  if (synthesizer_started_) {
+    // Normally made long ago. If not, the thread keeps its share and frees
+    // the synthesizer when it is done; the process need not wait for it.
+    std::unique_lock lock(synthesizer_->mutex);
+    synthesizer_->made.wait_for(lock, kUnloadWait, [this] { return synthesizer_->done; });
+  }
+}
+
+void FluidAudio::start() {
+  check_soundfont(setup_.soundfont);
+  check_library(setup_.library_file, setup_.library_signature);
+  stream_ = setup_.open_stream(
+      kSampleRate, kBlockFrames,
+      [this](float* left, float* right, int frames) { render(left, right, frames); });
+  start_synthesizer();
+}
+
+void FluidAudio::start_synthesizer() {
+  if (std::exchange(synthesizer_started_, true)) {
+    return;
+  }
+  std::thread([synthesizer = synthesizer_, library = setup_.library_file,
+               soundfont = setup_.soundfont, gain = setup_.synth_gain] {
+    synthesizer->make(library, soundfont, gain);
+  }).detach();
+}
+
+void FluidAudio::wait_for_synthesizer() {
+  if (!synthesizer_started_) {
+    throw std::logic_error("the synthesizer was never started");
+  }
+  std::unique_lock lock(synthesizer_->mutex);
+  synthesizer_->made.wait(lock, [this] { return synthesizer_->done; });
+  if (!synthesizer_->problem.empty()) {
+    throw std::runtime_error(synthesizer_->problem);
+  }
+}
+
+void FluidAudio::load_segment(std::string bytes) {
+  current_ = std::make_shared<const Sound>(decode_sound(std::move(bytes)));
+}
+
+void FluidAudio::play_segment() {
+  if (!current_) {
+    throw std::logic_error("no segment loaded");
+  }
+  if (current_->kind == Sound::Kind::wave) {
+    mixer_.start(current_);
+    return;
+  }
+  wait_for_synthesizer();
+  synth_level_.store(key_level_gain(setup_.key_levels, current_->midi_key));
+  const FluidLibrary& fluid = *synthesizer_->fluid;
+  fluid_player_t* player = fluid.new_player(synthesizer_->synth.load());
+  if (player == nullptr) {
+    throw std::runtime_error("cannot create a MIDI player: " + take_first_message());
+  }
+  synthesizer_->players.push_back(player);
+  if (fluid.player_add_mem(player, current_->midi_file.data(), current_->midi_file.size()) !=
+          FLUID_OK ||
+      fluid.player_play(player) != FLUID_OK) {
+    throw std::runtime_error("cannot play the MIDI segment: " + take_first_message());
+  }
+}
+
+void FluidAudio::set_master_volume(int hundredths_of_db) { mixer_.set_level(hundredths_of_db); }
+
+void FluidAudio::render(float* left, float* right, int frames) {
+  fluid_synth_t* synth = synthesizer_->synth.load();
+  if (synth != nullptr) {
+    // The reverb and chorus are mixed straight into the two outputs.
+    std::array<float*, 2> outputs = {left, right};
+    synthesizer_->fluid->synth_process(synth, frames, 2, outputs.data(), 2, outputs.data());
+    const float level = synth_level_.load();
+    for (int i = 0; i < frames; ++i) {
+      left[i] *= level;
+      right[i] *= level;
+    }
+  }
+  mixer_.process(left, right, frames);
+}
+
+}  // namespace qz::platform
