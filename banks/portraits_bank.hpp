@@ -19,8 +19,8 @@ void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& mod
 // portraits.exe: no sound, no countdown; ends as soon as the record is written.
 ModuleDescriptor module();
 
-// Picture 100 + n for each row n: a portrait dropped in resources/portraits/
-// under its number replaces the drawn one.
+// Picture 100 + n for each row n, resources/portraits/<100 + n>.jpg: a real
+// likeness or a drawn portrait, both made by tools/make_portraits.py.
 std::vector<ResourceEntry> resources();
 
 }  // namespace portraits
