@@ -54,11 +54,11 @@ std::vector<ResourceEntry> resources() {
   for (const InstrumentRow& row : instruments_rows()) {
     if (!row.picture.empty()) {
       entries.push_back({"IMAGES", std::string(row.picture),
-                         "instruments/pictures/" + upper_case(row.picture) + ".jpg", "", ""});
+                         "instruments/pictures/" + upper_case(row.picture) + ".jpg", ""});
     }
     if (!row.sound.empty()) {
       entries.push_back({"DMSEG", std::string(row.sound),
-                         "instruments/sounds/" + upper_case(row.sound) + ".wav", "", ""});
+                         "instruments/sounds/" + upper_case(row.sound) + ".wav", ""});
     }
   }
   return entries;

@@ -36,8 +36,7 @@ std::vector<ResourceEntry> resources() {
   std::vector<ResourceEntry> entries;
   for (int row = 1; row <= static_cast<int>(portraits_rows().size()); ++row) {
     const std::string picture = std::to_string(kFirstPicture + row);
-    entries.push_back({"IMAGES", picture, "portraits/" + picture + ".jpg",
-                       "portraits/drawn/" + picture + ".jpg", ""});
+    entries.push_back({"IMAGES", picture, "portraits/" + picture + ".jpg", ""});
   }
   return entries;
 }

@@ -16,8 +16,8 @@ namespace portraits {
 
 void tirer_question(Form_jeu& form, UniformSource& random, Module_questions& module_questions);
 
-// Picture 100 + n for each row n: a portrait dropped in resources/portraits/
-// under its number replaces the drawn one.
+// Picture 100 + n for each row n, resources/portraits/<100 + n>.jpg: a real
+// likeness or a drawn portrait, both made by tools/make_portraits.py.
 std::vector<ResourceEntry> resources();
 
 }  // namespace portraits

@@ -41,9 +41,9 @@ std::vector<ResourceEntry> note_resources(const NoteVariant& variant) {
   std::vector<ResourceEntry> entries;
   for (int position = variant.lowest_carried; position <= variant.highest_carried; ++position) {
     const std::string name = position_name(variant.clef, position);
-    entries.push_back({"IMAGES", name, folder + upper_case(name) + ".jpg", "", ""});
+    entries.push_back({"IMAGES", name, folder + upper_case(name) + ".jpg", ""});
     entries.push_back(
-        {"DMSEG", name, "", "", note_sound(midi_key_of_position(variant.clef, position))});
+        {"DMSEG", name, "", note_sound(midi_key_of_position(variant.clef, position))});
   }
   return entries;
 }

@@ -13,9 +13,9 @@ std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
       "ProductName=Quiz musical\r\nFileDescription=Module de questions du quiz musical\r\n"
       "Language=1036\r\nInternalName=" +
       stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
-  return {{"IMAGES", "100", "common/100.jpg", "", ""},
-          {"ICON", "1", "common/icon.ico", "", ""},
-          {"VERSION", "1", "", "", version_record}};
+  return {{"IMAGES", "100", "common/100.jpg", ""},
+          {"ICON", "1", "common/icon.ico", ""},
+          {"VERSION", "1", "", version_record}};
 }
 
 }  // namespace qz

@@ -10,10 +10,9 @@ namespace qz {
 // from: a file below the resources folder, or bytes made at build time.
 struct ResourceEntry {
   std::string type;
-  std::string name;           // as the module writes it in its record; stored in capitals
-  std::string source_file;    // relative to resources/, empty when generated
-  std::string fallback_file;  // taken when source_file is not there; may be empty
-  std::string bytes;          // generated content
+  std::string name;         // as the module writes it in its record; stored in capitals
+  std::string source_file;  // relative to resources/, empty when generated
+  std::string bytes;        // generated content
 };
 
 // What every module carries besides its own pictures and sounds: the blank

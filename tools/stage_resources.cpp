@@ -60,10 +60,7 @@ void stage(const std::string& name, const fs::path& resources_dir, const fs::pat
   std::ofstream manifest(out_dir / "manifest.txt", std::ios::binary);
   manifest << module.literal << '\n';
   for (const qz::ResourceEntry& entry : entries) {
-    fs::path source = resources_dir / entry.source_file;
-    if (!entry.fallback_file.empty() && !fs::exists(source)) {
-      source = resources_dir / entry.fallback_file;
-    }
+    const fs::path source = resources_dir / entry.source_file;
     const std::string bytes = entry.source_file.empty() ? entry.bytes : read_file(source);
     const std::string what =
         entry.source_file.empty() ? "generated " + entry.type + "/" + entry.name : source.string();

@@ -1,7 +1,9 @@
 import unittest
 
-from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun
+from tests.e2e.support import BIN_DIR, PLATFORM, ROOT, ModuleRun
 from tests.e2e.test_note_modules import CARRIED_TYPES, jpeg_frame
+
+PORTRAITS = ROOT / "resources/portraits"
 
 
 class PortraitsEndToEnd(unittest.TestCase):
@@ -21,14 +23,32 @@ class PortraitsEndToEnd(unittest.TestCase):
             finally:
                 run.cleanup()
 
+    # The module file (the Linux archive, or the Windows IMAGES resources)
+    # carries each picture exactly as resources/ holds it.
     def test_carries_every_portrait_and_the_blank_picture(self):
         resources = PLATFORM.resources(BIN_DIR / "portraits.exe")
         names = {key for key in resources if key.startswith(CARRIED_TYPES)}
         expected = {f"IMAGES/{n}" for n in range(100, 205)} | {"ICON/1", "VERSION/1"}
         self.assertEqual(names, expected)
-        for number in range(100, 205):
+        self.assertEqual(resources["IMAGES/100"], (ROOT / "resources/common/100.jpg").read_bytes())
+        for number in range(101, 205):
             picture = resources[f"IMAGES/{number}"]
             self.assertEqual(jpeg_frame(picture), (146, 200, 3, True), number)
+            self.assertEqual(picture, (PORTRAITS / f"{number}.jpg").read_bytes(), number)
+
+    # Each row whose likeness provenance.tsv lists shows that likeness, as the
+    # portraits tools frame it (JPEG aside), and not a drawing.
+    def test_each_row_with_a_source_shows_its_framed_likeness(self):
+        from PIL import ImageChops, ImageStat  # Debian's python3-pil
+        from tools.portraits import likeness
+        from tools.portraits.jpeg import decode
+        provenance = likeness.read_provenance()
+        self.assertEqual(len(provenance), 79)
+        resources = PLATFORM.resources(BIN_DIR / "portraits.exe")
+        for number in sorted(provenance):
+            carried = decode(resources[f"IMAGES/{number}"])
+            difference = ImageStat.Stat(ImageChops.difference(carried, likeness.frame(number)))
+            self.assertLess(max(difference.mean), 8, number)
 
 
 if __name__ == "__main__":
