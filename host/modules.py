@@ -15,6 +15,8 @@ BANK_MODULES = {
     "instruments": ("Instruments", "Instruments", 10),
 }
 NOTE_MODULE_SECONDS = 5
+# The modules with sound play it at the third second of their countdown.
+SOUND_SECOND = 3
 
 
 class UnknownModule(LookupError):
@@ -22,6 +24,10 @@ class UnknownModule(LookupError):
 
 
 class PictureError(RuntimeError):
+    pass
+
+
+class SoundError(RuntimeError):
     pass
 
 
@@ -71,12 +77,24 @@ def find_module(bin_dir: Path, name: str) -> Path:
 def extract_picture(tools_dir: Path, module_file: Path, name: str) -> bytes:
     """The JPEG named `name` among the IMAGES of module_file, read by the
     resource tool so that names are matched as the modules match them."""
+    return run_tool(tools_dir, ["qzres", "extract", str(module_file), "IMAGES", name],
+                    PictureError)
+
+
+def module_sound(tools_dir: Path, module_file: Path, name: str) -> bytes:
+    """Sound `name` of module_file as a WAVE file: a recording as it is, a
+    note rendered as the module plays it (qzsound)."""
+    return run_tool(tools_dir, ["qzsound", str(module_file), name], SoundError)
+
+
+def run_tool(tools_dir: Path, command: list[str], error_class) -> bytes:
+    """The output of one of the build's tools; error_class with its error line."""
+    tool = tools_dir / command[0]
     try:
-        result = subprocess.run([str(tools_dir / "qzres"), "extract", str(module_file),
-                                 "IMAGES", name], capture_output=True, check=False)
+        result = subprocess.run([str(tool), *command[1:]], capture_output=True, check=False)
     except OSError as error:
-        raise PictureError(f"cannot run {tools_dir / 'qzres'}: {error.strerror}") from error
+        raise error_class(f"cannot run {tool}: {error.strerror}") from error
     if result.returncode != 0:
-        raise PictureError(result.stderr.decode(errors="replace").strip()
-                           or f"qzres failed (exit {result.returncode})")
+        raise error_class(result.stderr.decode(errors="replace").strip()
+                          or f"{command[0]} failed (exit {result.returncode})")
     return result.stdout
