@@ -383,7 +383,10 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         if length > MAX_BODY:
             raise BadRequest(f"La requête est trop longue ({MAX_BODY} octets au plus).",
                              HTTPStatus.REQUEST_ENTITY_TOO_LARGE)
-        data = self.rfile.read(length)
+        try:
+            data = self.rfile.read(length)
+        except TimeoutError:
+            data = b""
         if len(data) != length:
             raise BadRequest("La requête est incomplète.")
         try:

@@ -197,10 +197,10 @@ class Session:
 
     def next_question(self) -> Question:
         with self._lock:
-            if self.closed:
-                raise SessionError("Cette session est terminée.")
             if len(self.questions) == self.length:
                 raise SessionError(f"Les {self.length} questions de la session ont été posées.")
+            if self.closed:
+                raise SessionError("Cette session est terminée.")
             if self.questions and self.questions[-1].pending:
                 raise SessionError(f"La question {len(self.questions)} attend encore sa réponse.")
             put = {question.key for question in self.questions if question.record}

@@ -18,13 +18,15 @@ let question = null;  // the question being asked, until the next one
 let busy = false;     // a call to the host is under way: clicks wait
 let pollTimer = null;
 
+// Every post is JSON, the only kind the host takes.
 async function call(method, path, body) {
+  const post = method === "POST";
   let response;
   try {
     response = await fetch(path, {
       method,
-      headers: body ? {"Content-Type": "application/json"} : {},
-      body: body ? JSON.stringify(body) : undefined,
+      headers: post ? {"Content-Type": "application/json"} : {},
+      body: post ? JSON.stringify(body || {}) : undefined,
     });
   } catch (error) {
     throw new Error(`Le serveur du quiz ne répond pas${NNBSP}: vérifiez le réseau, puis réessayez.`);
