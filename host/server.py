@@ -39,7 +39,7 @@ from http import HTTPStatus
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
-from host.modules import SOUND_SECOND, SoundError, catalogue, describe, find_module
+from host.modules import SOUND_SECOND, SoundError, catalogue
 from host.session import MAX_LENGTH, PUPIL_NAME, Question, Session, SessionError, SessionLimit
 from host.sound import SoundLibrary
 
@@ -340,9 +340,8 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         if not question.sound:
             raise NotFound(f"La question {number} n’a pas de son.")
         try:
-            module_file = find_module(self.server.bin_dir, question.record["module"])
-            wave = self.server.sounds.file(module_file, question.sound)
-        except (SoundError, LookupError) as error:
+            wave = self.server.sounds.file(question.record["module"], question.sound)
+        except SoundError as error:
             print(f"qz: the sound {question.sound} cannot be made: {error}", file=sys.stderr)
             raise NotFound(f"Le son de la question {number} manque.") from error
         self._send(wave.read_bytes(), "audio/wav", "private, max-age=3600")

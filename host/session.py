@@ -32,7 +32,11 @@ MAX_LENGTH = 50
 RECORD_TIMEOUT = 15.0  # seconds; the modules write their record within milliseconds
 POLL_INTERVAL = 0.005
 MAX_FOLDERS = 12  # module runs at once per session: instruments lives 10 s
-MAX_REDRAWS = 5   # how often a question already put in the session is drawn again
+# A question already put in the session is drawn again, at most so often and
+# for so long after the pupil asked; once a module gave one anyway it has no
+# fresh question left, and the session's later questions may come again.
+MAX_REDRAWS = 5
+REDRAW_SECONDS = 0.5
 HOST_FOLDER_PREFIX = "qz-serve-"
 LOCK_FILE = "lock"
 # A name as a class list writes it: letters first, then letters, digits,
@@ -166,8 +170,10 @@ class RunFolder:
 
 class Session:
     def __init__(self, module: ModuleInfo, length: int, launch, results: ResultsLog,
-                 tools_dir: Path, folder: Path, pupil: str = "", client: str = ""):
-        """`launch(module_file, folder)` starts a module file in its folder."""
+                 tools_dir: Path, folder: Path, pupil: str = "", client: str = "",
+                 pictures: dict | None = None):
+        """`launch(module_file, folder)` starts a module file in its folder;
+        `pictures` keeps the pictures read, by module file and name."""
         if not 1 <= length <= MAX_LENGTH:
             raise ValueError(f"a session has 1 to {MAX_LENGTH} questions, not {length}")
         self.id = secrets.token_urlsafe(12)  # the page's key to the session: kept secret
@@ -186,6 +192,8 @@ class Session:
         self._lock = threading.Lock()
         self.closed = False
         self.folder = folder
+        self._exhausted = False  # the module gave a question already put, redrawn or not
+        self._pictures = pictures if pictures is not None else {}
 
     @property
     def finished(self) -> bool:
@@ -203,10 +211,15 @@ class Session:
                 raise SessionError("Cette session est terminée.")
             if self.questions and self.questions[-1].pending:
                 raise SessionError(f"La question {len(self.questions)} attend encore sa réponse.")
+            asked = time.monotonic()
             put = {question.key for question in self.questions if question.record}
-            for _ in range(MAX_REDRAWS):
+            for redraws in range(MAX_REDRAWS + 1):
                 question, process = self._put(len(self.questions) + 1)
                 if not question.record or question.key not in put:
+                    break
+                if self._exhausted or redraws == MAX_REDRAWS or \
+                        time.monotonic() - asked > REDRAW_SECONDS:
+                    self._exhausted = True
                     break
                 process.stop()  # a question already put: never shown, drawn again
             self.questions.append(question)
@@ -318,10 +331,12 @@ class Session:
             return question, process
         picture = question.record["image"]
         if picture != BLANK_PICTURE:
+            key = (question.record["module"], picture.upper())
             try:
-                question.picture = extract_picture(self._tools_dir,
-                                                   run.folder / question.record["module"],
-                                                   picture)
+                if key not in self._pictures:
+                    self._pictures[key] = extract_picture(
+                        self._tools_dir, run.folder / question.record["module"], picture)
+                question.picture = self._pictures[key]
             except PictureError as error:
                 question.picture_error = str(error)
         question.shown_at = time.monotonic()
@@ -407,6 +422,7 @@ class Sessions:
         self._runner = runner
         self._sound_servers = sound_servers
         self._sessions: dict[str, Session] = {}
+        self._pictures: dict[tuple[str, str], bytes] = {}  # a few MB at most
         self._lock = threading.Lock()
         self._stopping = threading.Event()
         threading.Thread(target=self._close_idle_sessions, daemon=True).start()
@@ -435,7 +451,7 @@ class Sessions:
             folder = self.host_folder.ensure() / f"session-{secrets.token_hex(8)}"
             folder.mkdir()
             session = Session(module, length, self._launch, self.results, self._tools_dir,
-                              folder, pupil, client)
+                              folder, pupil, client, self._pictures)
             self._sessions[session.id] = session
         return session
 

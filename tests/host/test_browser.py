@@ -190,10 +190,13 @@ class WebHostInBrowser(unittest.TestCase):
         self.start("treble2", 1)
         self.wait_until(lambda: self.element("#progress").text == "Question 1 / 1")
         shown = time.monotonic()
-        # The modules play into the host's private server; this machine's
-        # own (the test run's) hears nothing.
-        private_server = next(self.work.glob("qz-serve-*/sound/sound-1/native"))
-        module_sound = Capture(self.work / "module.raw", f"unix:{private_server}")
+        # The modules play into the host's private server, whose sink is
+        # suspended until someone listens; this machine's own (the test
+        # run's) hears nothing.
+        private_server = f"unix:{next(self.work.glob('qz-serve-*/sound/sound-1/native'))}"
+        subprocess.run(["pactl", "suspend-sink", "qz", "0"], check=True,
+                       env={**os.environ, "PULSE_SERVER": private_server})
+        module_sound = Capture(self.work / "module.raw", private_server)
         speakers = Capture(self.work / "speakers.raw") if sound_server_answers() else None
         self.wait_until(lambda: self.element("#replay").get_attribute("data-state") == "playing",
                         poll=0.02)

@@ -42,7 +42,7 @@ class ServerTest(unittest.TestCase):
                                                idle_seconds=0.4))
         self.addCleanup(self.sessions.close_all)
         self.server = QuizServer("127.0.0.1", 0, self.sessions,
-                                 SoundLibrary(self.work, self.work / "sounds"), TEACHER_CODE,
+                                 SoundLibrary(self.work, bin_dir, self.work / "sounds"), TEACHER_CODE,
                                  idle_timeout=0.5)
         self.port = self.server.server_address[1]
         self.addCleanup(self.server.server_close)
