@@ -457,6 +457,7 @@ class QuizServer(ThreadingHTTPServer):
         self.idle_timeout = idle_timeout
         self.started_at = time.strftime("%H:%M")
         self._connections = threading.BoundedSemaphore(max_connections)
+        self._own_addresses = machine_addresses()
         self._names = {"localhost", socket.gethostname().lower(),
                        socket.gethostname().lower() + ".local"}
         super().__init__((address, port), QuizRequestHandler)
@@ -470,12 +471,12 @@ class QuizServer(ThreadingHTTPServer):
         except ValueError:
             return name.lower() in self._names
 
-    @staticmethod
-    def is_local_client(address: str) -> bool:
+    def is_local_client(self, address: str) -> bool:
+        """Whether the request comes from this machine."""
         address = ipaddress.ip_address(address)
         if isinstance(address, ipaddress.IPv6Address) and address.ipv4_mapped:
             address = address.ipv4_mapped
-        return address.is_loopback
+        return address.is_loopback or str(address) in self._own_addresses
 
     def process_request(self, request, client_address):
         # A cap on connections at once, so that idle or slow ones cannot use
@@ -493,9 +494,11 @@ class QuizServer(ThreadingHTTPServer):
 
     @property
     def urls(self) -> list[str]:
-        """The addresses to type in a browser: this machine's own when the
-        host listens on all of them."""
+        """The addresses to type in a browser: on this machine first, then,
+        when the host listens on all of them, the machine's addresses that
+        the class's devices type."""
         address, port = self.server_address[:2]
-        addresses = machine_addresses() if address in ("0.0.0.0", "::") else [address]
+        addresses = ["127.0.0.1", *self._own_addresses] if address in ("0.0.0.0", "::") \
+            else [address]
         return [f"http://[{each}]:{port}/" if ":" in each else f"http://{each}:{port}/"
-                for each in addresses or ["127.0.0.1"]]
+                for each in addresses]
