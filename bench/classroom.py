@@ -7,7 +7,8 @@ and play them through the host's JSON calls as the page does.
 Each pupil is a device of its own (its own loopback address). The note
 modules and instruments are played at a pupil's pace (an answer 1.5 to 4 s
 after the question, the next question 0.3 to 1 s after the verdict), the
-bank modules without sound flat out. Next-to-shown is the time from asking
+bank modules without sound flat out; meanwhile each page follows its
+module's countdown as the page does. Next-to-shown is the time from asking
 for the next question to having it and its picture, as the page shows it;
 the sound is fetched after, as the page does. Prints the starts refused,
 next-to-shown median and 95th percentile per kind of module, and, at their
@@ -89,14 +90,25 @@ class Pupil(threading.Thread):
                                  daemon=True).start()
             if question.get("error"):
                 continue
+            self.following = question.get("running", False)
             if self.paced:
-                time.sleep(self.random.uniform(1.5, 4.0))
+                self.think(session, self.random.uniform(1.5, 4.0))
             place = self.random.choice([place for place, answer
                                         in enumerate(question["answers"], 1) if answer])
             self.call("POST", f"/api/sessions/{session}/answer", {"number": number,
                                                                   "place": place})
             if self.paced:
-                time.sleep(self.random.uniform(0.3, 1.0))
+                self.think(session, self.random.uniform(0.3, 1.0))
+
+    def think(self, session, seconds):
+        """Waits as a pupil does, while the page follows the module's
+        countdown (every 250 ms, as long as the module lives)."""
+        until = time.monotonic() + seconds
+        while time.monotonic() < until:
+            time.sleep(min(0.25, max(0.0, until - time.monotonic())))
+            if self.following:
+                _, data = self.call("GET", f"/api/sessions/{session}/module")
+                self.following = json.loads(data)["running"]
 
 
 class Peaks(threading.Thread):

@@ -9,6 +9,7 @@ from pathlib import Path
 
 COLUMNS = ["date", "élève", "session", "module", "question", "repère", "réponse choisie",
            "bonne réponse", "juste", "temps (s)"]
+KEPT_ROWS = 100_000  # for the teacher's page: a few days of a class, a few tens of MB
 # A spreadsheet runs a cell that starts with one of these as a formula.
 FORMULA_STARTS = ("=", "+", "-", "@", "\t", "\r")
 
@@ -49,6 +50,7 @@ class ResultsLog:
         with self._lock, self._open() as file:
             csv.writer(file).writerow([cell(value) for value in row])
             self.rows.append(dict(zip(COLUMNS, row)))
+            del self.rows[:-KEPT_ROWS]
 
     def _open(self):
         self.path.parent.mkdir(parents=True, exist_ok=True)

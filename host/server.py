@@ -174,19 +174,19 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
     server: "QuizServer"
 
     ROUTES = [
-        ("GET", r"/", "page", "index.html"),
-        ("GET", r"/enseignant", "teacher_page", None),
-        ("GET", r"/static/([\w-]+\.(?:html|css|js))", "static_file", None),
-        ("GET", r"/api/modules", "modules", None),
-        ("POST", r"/api/sessions", "start_session", None),
-        ("POST", r"/api/sessions/([\w-]+)/next", "next_question", None),
-        ("POST", r"/api/sessions/([\w-]+)/answer", "answer", None),
-        ("GET", r"/api/sessions/([\w-]+)/module", "module_state", None),
-        ("GET", r"/api/sessions/([\w-]+)/pictures/(\d{1,3})", "picture", None),
-        ("GET", r"/api/sessions/([\w-]+)/sounds/(\d{1,3})", "sound", None),
-        ("GET", r"/api/sessions/([\w-]+)/summary", "summary", None),
-        ("GET", r"/api/teacher/class", "teacher_class", None),
-        ("GET", r"/api/teacher/resultats\.csv", "teacher_csv", None),
+        ("GET", r"/", "page"),
+        ("GET", r"/enseignant", "teacher_page"),
+        ("GET", r"/static/([\w-]+\.(?:html|css|js))", "static_file"),
+        ("GET", r"/api/modules", "modules"),
+        ("POST", r"/api/sessions", "start_session"),
+        ("POST", r"/api/sessions/([\w-]+)/next", "next_question"),
+        ("POST", r"/api/sessions/([\w-]+)/answer", "answer"),
+        ("GET", r"/api/sessions/([\w-]+)/module", "module_state"),
+        ("GET", r"/api/sessions/([\w-]+)/pictures/(\d{1,3})", "picture"),
+        ("GET", r"/api/sessions/([\w-]+)/sounds/(\d{1,3})", "sound"),
+        ("GET", r"/api/sessions/([\w-]+)/summary", "summary"),
+        ("GET", r"/api/teacher/class", "teacher_class"),
+        ("GET", r"/api/teacher/resultats\.csv", "teacher_csv"),
     ]
 
     def setup(self):
@@ -205,9 +205,9 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
             self._check_host()
             if method == "POST":
                 self._check_post()
-            for route_method, pattern, name, argument in self.ROUTES:
+            for route_method, pattern, name in self.ROUTES:
                 if route_method == method and (match := re.fullmatch(pattern, path)):
-                    getattr(self, name)(*match.groups(), *([argument] if argument else []))
+                    getattr(self, name)(*match.groups())
                     return
             raise NotFound("Cette page n’existe pas.")
         except BadRequest as error:
@@ -253,25 +253,24 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
                 site not in ("same-origin", "none"):
             raise Forbidden("Seule la page du quiz peut envoyer des réponses.")
 
-    def _is_teacher(self) -> bool:
+    def _require_teacher(self, refusal: str = "Code de l’enseignant manquant ou faux.") -> None:
+        """Lets the host machine in, or a device that gives the code."""
         code = self.headers.get("X-Teacher-Code") or \
             next(iter(re.findall(r"(?:^|&)code=([\w-]*)", self.query)), "")
-        if self.server.is_local_client(self.client_address[0]):
-            return True
-        if code and hmac.compare_digest(code, self.server.teacher_code):
-            return True
+        if self.server.is_local_client(self.client_address[0]) or \
+                (code and hmac.compare_digest(code, self.server.teacher_code)):
+            return
         if code:
             time.sleep(0.5)  # guessing the code takes a long while
-        return False
+        raise Forbidden(refusal)
 
     # The pages and their assets.
-    def page(self, name: str) -> None:
-        self.static_file(name)
+    def page(self) -> None:
+        self.static_file("index.html")
 
     def teacher_page(self) -> None:
-        if not self._is_teacher():
-            raise Forbidden("La page de l’enseignant s’ouvre sur l’ordinateur du serveur, ou "
-                            "avec le code affiché à son démarrage (…/enseignant?code=…).")
+        self._require_teacher("La page de l’enseignant s’ouvre sur l’ordinateur du serveur, "
+                              "ou avec le code affiché à son démarrage (…/enseignant?code=…).")
         self.static_file("teacher.html")
 
     def static_file(self, name: str) -> None:
@@ -358,15 +357,13 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
 
     # The teacher's calls.
     def teacher_class(self) -> None:
-        if not self._is_teacher():
-            raise Forbidden("Code de l’enseignant manquant ou faux.")
+        self._require_teacher()
         view = class_view(list(self.server.sessions.results.rows), self.server.bin_dir)
         self._send_json(view | {"since": self.server.started_at,
                                 "live_sessions": self.server.sessions.live_count()})
 
     def teacher_csv(self) -> None:
-        if not self._is_teacher():
-            raise Forbidden("Code de l’enseignant manquant ou faux.")
+        self._require_teacher()
         data = self.server.sessions.results.path.read_bytes()
         self._send(data, "text/csv; charset=utf-8", "no-store",
                    extra={"Content-Disposition": 'attachment; filename="resultats.csv"'})

@@ -56,8 +56,12 @@ class PrivateSoundServer:
                 self.stop()
                 raise OSError(f"the private sound server did not start (see {folder}/pulse.log)")
             time.sleep(0.02)
-        subprocess.run(["pactl", "suspend-sink", "qz", "1"], env={**environment,
-                       "PULSE_SERVER": self.address}, capture_output=True, check=True)
+        try:
+            subprocess.run(["pactl", "suspend-sink", "qz", "1"], env={
+                **environment, "PULSE_SERVER": self.address}, capture_output=True, check=True)
+        except (OSError, subprocess.CalledProcessError) as error:
+            self.stop()
+            raise OSError(f"cannot suspend the private sound server's sink: {error}") from error
 
     @property
     def address(self) -> str:
