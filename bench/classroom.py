@@ -20,6 +20,7 @@ import http.client
 import json
 import random
 import re
+import shutil
 import statistics
 import subprocess
 import sys
@@ -185,6 +186,7 @@ def main() -> None:
     finally:
         host.terminate()
         host.wait(timeout=30)
+        shutil.rmtree(work, ignore_errors=True)
     print(f"{args.pupils} pupils, {args.questions} questions each, "
           f"{time.monotonic() - started:.0f} s; starts refused: {len(refused)}")
     for line in refused:
