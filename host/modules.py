@@ -26,6 +26,10 @@ class PictureError(RuntimeError):
     pass
 
 
+class SoundError(RuntimeError):
+    pass
+
+
 @dataclass(frozen=True)
 class ModuleInfo:
     name: str     # "treble7", as the page and the command line name it
@@ -34,6 +38,7 @@ class ModuleInfo:
     label: str
     seconds: int  # how long the module lives: its countdown, 0 when it has none
     kind: str = ""
+    sound_at: int = 0  # seconds from its start to the press of its sound button
 
     @property
     def title(self) -> str:
@@ -43,7 +48,8 @@ class ModuleInfo:
 
 def module_table(bin_dir: Path) -> list[dict[str, str]]:
     """The rows of the module table the build wrote in bin_dir: name, file,
-    kind, clef, level, asked, carried (lowest-highest), seconds."""
+    kind, clef, level, asked, carried (lowest-highest), seconds (its life),
+    sound_at (seconds from start to the press of its sound button)."""
     try:
         with open(bin_dir / MODULE_TABLE, encoding="utf-8", newline="") as table:
             return list(csv.DictReader(table, delimiter="\t"))
@@ -56,7 +62,8 @@ def _info(row: dict[str, str], file: Path) -> ModuleInfo:
         group, label = CLEF_GROUPS[row["clef"]], f"Niveau {row['level']}"
     else:
         group, label = BANK_KINDS[row["kind"]]
-    return ModuleInfo(row["name"], file, group, label, int(row["seconds"]), row["kind"])
+    return ModuleInfo(row["name"], file, group, label, int(row["seconds"]), row["kind"],
+                      int(row["sound_at"]))
 
 
 def describe(file: Path) -> ModuleInfo | None:
@@ -88,12 +95,24 @@ def find_module(bin_dir: Path, name: str) -> Path:
 def extract_picture(tools_dir: Path, module_file: Path, name: str) -> bytes:
     """The JPEG named `name` among the IMAGES of module_file, read by the
     resource tool so that names are matched as the modules match them."""
+    return run_tool(tools_dir, ["qzres", "extract", str(module_file), "IMAGES", name],
+                    PictureError)
+
+
+def module_sound(tools_dir: Path, module_file: Path, name: str) -> bytes:
+    """Sound `name` of module_file as a WAVE file: a recording as it is, a
+    note rendered as the module plays it (qzsound)."""
+    return run_tool(tools_dir, ["qzsound", str(module_file), name], SoundError)
+
+
+def run_tool(tools_dir: Path, command: list[str], error_class) -> bytes:
+    """The output of one of the build's tools; error_class with its error line."""
+    tool = tools_dir / command[0]
     try:
-        result = subprocess.run([str(tools_dir / "qzres"), "extract", str(module_file),
-                                 "IMAGES", name], capture_output=True, check=False)
+        result = subprocess.run([str(tool), *command[1:]], capture_output=True, check=False)
     except OSError as error:
-        raise PictureError(f"cannot run {tools_dir / 'qzres'}: {error.strerror}") from error
+        raise error_class(f"cannot run {tool}: {error.strerror}") from error
     if result.returncode != 0:
-        raise PictureError(result.stderr.decode(errors="replace").strip()
-                           or f"qzres failed (exit {result.returncode})")
+        raise error_class(result.stderr.decode(errors="replace").strip()
+                          or f"{command[0]} failed (exit {result.returncode})")
     return result.stdout

@@ -1,33 +1,62 @@
 """Sessions: the questions of one module put one after another to a pupil.
 
-Each session has its own folder holding its own copy of the module, so that
-two sessions never share an exchange file. A question is the module run there
-as a host runs it; it is shown as soon as the record is on disk, while the
-module may live on to count down and play its sound. The next module starts
-in that folder only once the previous one ended.
+Each session has its own folder, and in it one folder per module run, each
+with its own link to the module file and its own exchange file, so that no
+two runs ever share an exchange file. A question is the module run as a host
+runs it; it is shown as soon as the record is on disk. The next question
+starts at once in a folder whose module has ended, or in a new one, while
+the previous module lives on to count down and play its sound.
+
+The host's own folder (one per running host, locked while it runs) holds
+the sessions' folders; those of a host that was killed are removed by the
+next one to start.
 """
 
+import fcntl
+import os
+import re
 import secrets
 import shutil
 import subprocess
-import tempfile
 import threading
 import time
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from pathlib import Path
 
-from host.modules import ModuleInfo, PictureError, describe, extract_picture, find_module
+from host.modules import (ModuleInfo, PictureError, UnknownModule, describe, extract_picture,
+                          find_module)
 from host.record import BLANK_PICTURE, EXCHANGE_FILE, HOST_REQUEST, NO_SOUND, parse_record
 from host.results import ResultsLog
 
 MAX_LENGTH = 50
 RECORD_TIMEOUT = 15.0  # seconds; the modules write their record within milliseconds
 POLL_INTERVAL = 0.005
-IDLE_LIMIT = 3 * 3600  # seconds after which a session left open is closed
+MAX_FOLDERS = 12  # module runs at once per session: instruments lives 10 s
+# A question already put in the session is drawn again, at most so often and
+# for so long after the pupil asked; once a module gave one anyway it has no
+# fresh question left, and the session's later questions may come again.
+MAX_REDRAWS = 5
+REDRAW_SECONDS = 0.5
+HOST_FOLDER_PREFIX = "qz-serve-"
+LOCK_FILE = "lock"
+# A name as a class list writes it: letters first, then letters, digits,
+# spaces, hyphens, apostrophes and dots.
+PUPIL_NAME = re.compile(r"[^\W\d_][\w .'’-]{0,39}")
 
 
 class SessionError(Exception):
-    """A request the session cannot take now; the message says why."""
+    """A request the session cannot take now; the message says why, in French."""
+
+
+class SessionLimit(SessionError):
+    """Too many sessions at once, for the class or for one device."""
+
+
+@dataclass
+class Limits:
+    sessions: int = 100          # sessions in progress in all
+    sessions_per_client: int = 4
+    idle_seconds: float = 600.0  # a session left this long is closed
 
 
 class ModuleProcess:
@@ -38,7 +67,7 @@ class ModuleProcess:
         self._popen = popen
         self._name = name
         self._lifetime = lifetime
-        self._started = time.monotonic()
+        self.started = time.monotonic()
         self._lock = threading.Lock()
         self._ended = False
         self._error: str | None = None
@@ -48,7 +77,7 @@ class ModuleProcess:
 
     def remaining(self) -> float:
         """Seconds left of the module's countdown."""
-        return max(0.0, self._lifetime - (time.monotonic() - self._started))
+        return max(0.0, self._lifetime - (time.monotonic() - self.started))
 
     def wait(self) -> str | None:
         """Waits for the module to end; its error line, None if it succeeded."""
@@ -83,6 +112,7 @@ class Question:
     picture: bytes | None = None
     picture_error: str | None = None
     shown_at: float = 0.0
+    module_started: float = 0.0
     chosen: int | None = None
     seconds: float | None = None  # from the question shown to the answer
 
@@ -103,8 +133,23 @@ class Question:
         return self.answers[self.right_place - 1]
 
     @property
-    def has_sound(self) -> bool:
-        return self.record is not None and self.record["musiques_sons"] != NO_SOUND
+    def sound(self) -> str | None:
+        """The name of the sound the module plays, None for none."""
+        sound = self.record and self.record["musiques_sons"]
+        return sound if sound and sound != NO_SOUND else None
+
+    @property
+    def identifies(self) -> str:
+        """What tells this question from others of the same wording: its
+        picture (a note's picture names the note), else its sound."""
+        if self.record["image"] != BLANK_PICTURE:
+            return self.record["image"]
+        return self.sound or ""
+
+    @property
+    def key(self) -> tuple:
+        """Two records with the same key put the same question."""
+        return (self.record["question"], self.identifies, self.right_answer)
 
     @property
     def pending(self) -> bool:
@@ -115,46 +160,68 @@ class Question:
         return self.chosen == self.right_place
 
 
+@dataclass
+class RunFolder:
+    """A folder of the session where one module runs at a time."""
+    folder: Path
+    module_file: Path
+    process: ModuleProcess | None = field(default=None)
+
+
 class Session:
-    def __init__(self, module: ModuleInfo, length: int, runner, results: ResultsLog,
-                 tools_dir: Path, work_root: Path | None = None):
+    def __init__(self, module: ModuleInfo, length: int, launch, results: ResultsLog,
+                 tools_dir: Path, folder: Path, pupil: str = "", client: str = "",
+                 pictures: dict | None = None):
+        """`launch(module_file, folder)` starts a module file in its folder;
+        `pictures` keeps the pictures read, by module file and name."""
         if not 1 <= length <= MAX_LENGTH:
             raise ValueError(f"a session has 1 to {MAX_LENGTH} questions, not {length}")
-        self.id = secrets.token_urlsafe(12)
+        self.id = secrets.token_urlsafe(12)  # the page's key to the session: kept secret
+        self.label = secrets.token_hex(3)     # names the session in the results file
         self.module = module
         self.length = length
+        self.pupil = pupil
+        self.client = client
         self.questions: list[Question] = []
         self.started = time.monotonic()
         self.last_activity = self.started
-        self._runner = runner
+        self._launch = launch
         self.results = results
         self._tools_dir = tools_dir
-        self._process: ModuleProcess | None = None
+        self._runs: list[RunFolder] = []
         self._lock = threading.Lock()
-        self._closed = False
-        self.folder = Path(tempfile.mkdtemp(prefix="qz-session-", dir=work_root))
-        self.module_file = self.folder / module.file.name
-        try:
-            shutil.copy2(module.file, self.module_file)
-        except OSError:
-            shutil.rmtree(self.folder, ignore_errors=True)
-            raise
+        self.closed = False
+        self.folder = folder
+        self._exhausted = False  # the module gave a question already put, redrawn or not
+        self._pictures = pictures if pictures is not None else {}
 
     @property
     def finished(self) -> bool:
         return len(self.questions) == self.length and not self.questions[-1].pending
 
+    @property
+    def live(self) -> bool:
+        return not self.closed and not self.finished
+
     def next_question(self) -> Question:
         with self._lock:
             if len(self.questions) == self.length:
-                raise SessionError(f"all {self.length} questions of the session were put")
+                raise SessionError(f"Les {self.length} questions de la session ont été posées.")
+            if self.closed:
+                raise SessionError("Cette session est terminée.")
             if self.questions and self.questions[-1].pending:
-                raise SessionError(f"question {len(self.questions)} is not answered yet")
-            if self._process:
-                self._process.wait()
-            if self._closed:
-                raise SessionError("the session is closed")
-            question = self._put(len(self.questions) + 1)
+                raise SessionError(f"La question {len(self.questions)} attend encore sa réponse.")
+            asked = time.monotonic()
+            put = {question.key for question in self.questions if question.record}
+            for redraws in range(MAX_REDRAWS + 1):
+                question, process = self._put(len(self.questions) + 1)
+                if not question.record or question.key not in put:
+                    break
+                if self._exhausted or redraws == MAX_REDRAWS or \
+                        time.monotonic() - asked > REDRAW_SECONDS:
+                    self._exhausted = True
+                    break
+                process.stop()  # a question already put: never shown, drawn again
             self.questions.append(question)
             self.last_activity = time.monotonic()
             self._close_when_finished()
@@ -165,16 +232,18 @@ class Session:
         with self._lock:
             question = self.questions[-1] if self.questions else None
             if question is None or question.number != number:
-                raise SessionError(f"question {number} is not the question being asked")
+                raise SessionError(f"La question {number} n’est pas celle qui est posée.")
             if question.error:
-                raise SessionError(f"question {number} could not be put: {question.error}")
+                raise SessionError(f"La question {number} n’a pas pu être posée.")
             if question.chosen is not None:
-                raise SessionError(f"question {number} is already answered")
+                raise SessionError(f"La question {number} a déjà sa réponse.")
             if place not in question.places:
-                raise SessionError(f"answer {place} is not one of {question.places}")
+                raise SessionError(f"La question {number} n’a pas de réponse {place}.")
             seconds = time.monotonic() - question.shown_at
-            self.results.append(question.record["module"], question.record["question"],
-                                 question.answers[place - 1], question.right_answer, seconds)
+            self.results.append(self.pupil, self.label, question.record["module"],
+                                question.record["question"], question.identifies,
+                                question.answers[place - 1], question.right_answer,
+                                place == question.right_place, seconds)
             question.chosen, question.seconds = place, seconds
             self.last_activity = time.monotonic()
             self._close_when_finished()
@@ -183,7 +252,8 @@ class Session:
     def module_state(self) -> tuple[bool, float, str | None]:
         """Whether the last module started still lives, the seconds left of its
         countdown, and its error line if it failed."""
-        process = self._process
+        processes = [run.process for run in self._runs if run.process]
+        process = max(processes, key=lambda process: process.started, default=None)
         if process is None or not process.running():
             return False, 0.0, process.error() if process else None
         return True, process.remaining(), None
@@ -191,37 +261,66 @@ class Session:
     def score(self) -> int:
         return sum(1 for question in self.questions if question.chosen and question.correct)
 
-    def close(self, stop_module: bool = False) -> None:
-        """Removes the session's folder once its module ended (at once when
-        stop_module says so)."""
-        self._closed = True
-        if self._process:
-            if stop_module:
-                self._process.stop()
-            else:
-                self._process.wait()
+    def close(self, stop_modules: bool = False) -> None:
+        """Removes the session's folder once its modules ended (at once when
+        stop_modules says so)."""
+        self.closed = True
+        for run in list(self._runs):
+            if run.process and stop_modules:
+                run.process.stop()
+            elif run.process:
+                run.process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def _close_when_finished(self) -> None:
         if self.finished:
             threading.Thread(target=self.close, daemon=True).start()
 
-    def _put(self, number: int) -> Question:
+    def _free_run_folder(self) -> RunFolder:
+        """A folder whose module has ended; a new one while there are fewer
+        than MAX_FOLDERS, else the oldest once its module ends."""
+        for run in self._runs:
+            if run.process is None or not run.process.running():
+                if run.process:
+                    run.process.wait()
+                return self._ready(run)
+        if len(self._runs) < MAX_FOLDERS:
+            folder = self.folder / str(len(self._runs) + 1)
+            run = RunFolder(folder, folder / self.module.file.name)
+            self._runs.append(run)
+            return self._ready(run)
+        oldest = min(self._runs, key=lambda run: run.process.started)
+        oldest.process.wait()
+        return self._ready(oldest)
+
+    def _ready(self, run: RunFolder) -> RunFolder:
+        """The folder with its module file, made again if it was removed."""
+        if not run.module_file.exists():
+            run.folder.mkdir(parents=True, exist_ok=True)
+            try:
+                os.link(self.module.file, run.module_file)
+            except OSError:  # another file system
+                shutil.copy2(self.module.file, run.module_file)
+        return run
+
+    def _put(self, number: int) -> tuple[Question, ModuleProcess | None]:
         question = Question(number)
-        name = self.module_file.name
-        exchange = self.folder / EXCHANGE_FILE
+        name = self.module.file.name
         try:
+            run = self._free_run_folder()
+            exchange = run.folder / EXCHANGE_FILE
             exchange.write_bytes(HOST_REQUEST)
-            process = ModuleProcess(self._runner.start(self.module_file, self.folder), name,
+            process = ModuleProcess(self._launch(run.module_file, run.folder), name,
                                     self.module.seconds)
         except OSError as error:
             question.error = f"{name}: cannot start: {error}"
-            return question
-        self._process = process
+            return question, None
+        run.process = process
+        question.module_started = process.started
         data = self._await_record(exchange, process)
         if data is None:
             question.error = process.error() or f"{name} wrote no question"
-            return question
+            return question, process
         try:
             question.record = parse_record(data)
             if question.right_place not in question.places:
@@ -229,17 +328,19 @@ class Session:
         except ValueError as error:
             question.record = None
             question.error = f"{name}: unreadable question: {error}"
-            return question
+            return question, process
         picture = question.record["image"]
         if picture != BLANK_PICTURE:
+            key = (question.record["module"], picture.upper())
             try:
-                question.picture = extract_picture(self._tools_dir,
-                                                   self.folder / question.record["module"],
-                                                   picture)
+                if key not in self._pictures:
+                    self._pictures[key] = extract_picture(
+                        self._tools_dir, run.folder / question.record["module"], picture)
+                question.picture = self._pictures[key]
             except PictureError as error:
                 question.picture_error = str(error)
         question.shown_at = time.monotonic()
-        return question
+        return question, process
 
     def _await_record(self, exchange: Path, process: ModuleProcess) -> bytes | None:
         """The module's record once it replaced the host's; None when the
@@ -258,9 +359,51 @@ class Session:
             if ended:
                 return None
             if time.monotonic() > deadline:
-                process.stop(f"{self.module_file.name}: no question after {RECORD_TIMEOUT:.0f} s")
+                process.stop(f"{self.module.file.name}: no question after "
+                             f"{RECORD_TIMEOUT:.0f} s")
                 return None
             time.sleep(POLL_INTERVAL)
+
+
+class HostFolder:
+    """The running host's folder in the work folder, locked while it runs so
+    that a host started later knows it is no leftover; made again if it is
+    removed."""
+
+    def __init__(self, work_root: Path):
+        self.work_root = work_root
+        self.path = work_root / f"{HOST_FOLDER_PREFIX}{os.getpid()}-{secrets.token_hex(4)}"
+        self._lock_file = None
+        self._guard = threading.Lock()
+        self.remove_leftovers()
+        self.ensure()
+
+    def ensure(self) -> Path:
+        with self._guard:
+            if self._lock_file is None or not (self.path / LOCK_FILE).exists():
+                self.path.mkdir(parents=True, exist_ok=True)
+                if self._lock_file:
+                    self._lock_file.close()
+                self._lock_file = open(self.path / LOCK_FILE, "w")  # noqa: SIM115 (kept open)
+                fcntl.flock(self._lock_file, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        return self.path
+
+    def remove_leftovers(self) -> None:
+        """Removes the folders of hosts that no longer run."""
+        for folder in self.work_root.glob(f"{HOST_FOLDER_PREFIX}*"):
+            try:
+                with open(folder / LOCK_FILE) as lock:
+                    fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            except BlockingIOError:
+                continue  # a host that runs
+            except OSError:
+                pass  # no lock file: no host made it whole
+            shutil.rmtree(folder, ignore_errors=True)
+
+    def close(self) -> None:
+        shutil.rmtree(self.path, ignore_errors=True)
+        if self._lock_file:
+            self._lock_file.close()
 
 
 class Sessions:
@@ -268,23 +411,47 @@ class Sessions:
     modules are built, how they are run and the results file."""
 
     def __init__(self, bin_dir: Path, tools_dir: Path, results: ResultsLog, runner,
-                 work_root: Path | None = None):
+                 host_folder: HostFolder, sound_servers=None, limits: Limits | None = None):
+        """Modules play into `sound_servers` (host/sound.py) when given, else
+        where the runner's environment says."""
         self.bin_dir = bin_dir
         self.results = results
+        self.host_folder = host_folder
+        self.limits = limits or Limits()
         self._tools_dir = tools_dir
         self._runner = runner
-        self._work_root = work_root
+        self._sound_servers = sound_servers
         self._sessions: dict[str, Session] = {}
+        self._pictures: dict[tuple[str, str], bytes] = {}  # a few MB at most
         self._lock = threading.Lock()
+        self._stopping = threading.Event()
+        threading.Thread(target=self._close_idle_sessions, daemon=True).start()
 
-    def start(self, module_name: str, length: int) -> Session:
-        module = describe(find_module(self.bin_dir, module_name))
+    def start(self, module_name: str, length: int, pupil: str = "", client: str = "",
+              previous: str | None = None) -> Session:
+        try:
+            module = describe(find_module(self.bin_dir, module_name))
+        except UnknownModule as error:
+            raise UnknownModule(f"Il n’y a pas de module « {module_name} ».") from error
         if module is None:
-            raise ValueError(f"{module_name} is not a quiz module")
-        session = Session(module, length, self._runner, self.results, self._tools_dir,
-                          self._work_root)
+            raise UnknownModule(f"« {module_name} » n’est pas un module du quiz.")
         with self._lock:
-            self._close_idle()
+            if previous and (old := self._sessions.get(previous)) and old.client == client:
+                # The device's previous session, left for this one.
+                del self._sessions[previous]
+                threading.Thread(target=old.close, args=(True,), daemon=True).start()
+            live = [session for session in self._sessions.values() if session.live]
+            if len(live) >= self.limits.sessions:
+                raise SessionLimit("La classe a déjà toutes les sessions que le serveur "
+                                   "peut tenir : réessayez dans un moment.")
+            if sum(session.client == client for session in live) >= \
+                    self.limits.sessions_per_client:
+                raise SessionLimit("Cet appareil a déjà trop de sessions ouvertes : terminez-en "
+                                   "une ou attendez quelques minutes.")
+            folder = self.host_folder.ensure() / f"session-{secrets.token_hex(8)}"
+            folder.mkdir()
+            session = Session(module, length, self._launch, self.results, self._tools_dir,
+                              folder, pupil, client, self._pictures)
             self._sessions[session.id] = session
         return session
 
@@ -292,18 +459,36 @@ class Sessions:
         with self._lock:
             session = self._sessions.get(session_id)
         if session is None:
-            raise KeyError(f"no session {session_id} (the host may have been restarted)")
+            raise KeyError("Cette session n’existe plus : le serveur a peut-être redémarré, "
+                           "ou elle était abandonnée depuis trop longtemps.")
         return session
 
+    def live_count(self) -> int:
+        with self._lock:
+            return sum(session.live for session in self._sessions.values())
+
     def close_all(self) -> None:
+        self._stopping.set()
         with self._lock:
             sessions, self._sessions = list(self._sessions.values()), {}
         for session in sessions:
-            session.close(stop_module=True)
+            session.close(stop_modules=True)
 
-    def _close_idle(self) -> None:
-        now = time.monotonic()
-        for session_id, session in list(self._sessions.items()):
-            if now - session.last_activity > IDLE_LIMIT:
-                del self._sessions[session_id]
-                threading.Thread(target=session.close, daemon=True).start()
+    def _launch(self, module_file: Path, folder: Path) -> subprocess.Popen:
+        if self._sound_servers is None:
+            return self._runner.start(module_file, folder)
+        return self._sound_servers.start(
+            lambda environment: self._runner.start(module_file, folder, environment))
+
+    def _close_idle_sessions(self) -> None:
+        """Closes sessions left alone for the idle limit, their modules
+        stopped, their folders removed; finished ones are forgotten then too."""
+        while not self._stopping.wait(min(30.0, self.limits.idle_seconds / 4)):
+            now = time.monotonic()
+            with self._lock:
+                idle = [session for session in self._sessions.values()
+                        if now - session.last_activity > self.limits.idle_seconds]
+                for session in idle:
+                    del self._sessions[session.id]
+            for session in idle:
+                session.close(stop_modules=True)

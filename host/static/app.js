@@ -1,10 +1,16 @@
-// The quiz page: choose a module, answer its questions one by one, see the
-// result. Every question comes from the host, which runs the module; the
-// module plays the sound itself on the machine's sound server.
+// The quiz page: write a name, choose a module, answer its questions one by
+// one, see the result. Every question comes from the host, which runs the
+// module; the question's sound plays here, on the pupil's device, when the
+// module plays it (its third second), and again on request.
 "use strict";
 
 const $ = (id) => document.getElementById(id);
 const answerButtons = [...document.querySelectorAll(".answer")];
+const NAME_KEY = "qz-pupil";
+// French spacing in the page's own text: narrow no-break space before
+// « : ? ! », no-break spaces inside « ».
+const NNBSP = "\u202f";
+const quoted = (text) => `«\u00a0${text}\u00a0»`;
 
 let chosenModule = null;
 let session = null;   // {id, module, length} from the host
@@ -12,15 +18,22 @@ let question = null;  // the question being asked, until the next one
 let busy = false;     // a call to the host is under way: clicks wait
 let pollTimer = null;
 
+// Every post is JSON, the only kind the host takes.
 async function call(method, path, body) {
-  const response = await fetch(path, {
-    method,
-    headers: body ? {"Content-Type": "application/json"} : {},
-    body: body ? JSON.stringify(body) : undefined,
-  });
+  const post = method === "POST";
+  let response;
+  try {
+    response = await fetch(path, {
+      method,
+      headers: post ? {"Content-Type": "application/json"} : {},
+      body: post ? JSON.stringify(body || {}) : undefined,
+    });
+  } catch (error) {
+    throw new Error(`Le serveur du quiz ne répond pas${NNBSP}: vérifiez le réseau, puis réessayez.`);
+  }
   const data = await response.json().catch(() => ({}));
   if (!response.ok) {
-    throw new Error(data.error || `le serveur a répondu ${response.status}`);
+    throw new Error(data.error || `Le serveur a refusé la demande (erreur ${response.status}).`);
   }
   return data;
 }
@@ -36,9 +49,89 @@ function showText(id, text) {
   $(id).hidden = !text;
 }
 
+// Pictures: the staff pictures are 146 x 200 pixels with one-pixel lines;
+// enlarged by a whole factor of the screen's own pixels, every line keeps
+// the same thickness.
+function fitPicture(picture, maxCssHeight) {
+  const ratio = window.devicePixelRatio || 1;
+  const byHeight = Math.floor(maxCssHeight * ratio / 200);
+  const byWidth = Math.floor((window.innerWidth - 32) * ratio / 146);
+  const factor = Math.max(1, Math.min(byHeight, byWidth));
+  picture.style.width = `${146 * factor / ratio}px`;
+  picture.style.height = `${200 * factor / ratio}px`;
+}
+
+function fitQuestionPicture() {
+  const phone = window.innerWidth <= 700;
+  fitPicture($("picture"), Math.min(window.innerHeight * (phone ? 0.4 : 0.62), phone ? 300 : 400));
+}
+
+// Sound: one audio context, allowed to play by the pupil's first click.
+let audioContext = null;
+let playing = null;  // the source node now sounding
+
+function unlockAudio() {
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (!Context) return;
+  audioContext = audioContext || new Context();
+  if (audioContext.state === "suspended") audioContext.resume();
+}
+
+function stopSound() {
+  if (playing) {
+    playing.onended = null;
+    try { playing.stop(); } catch (error) { /* already ended */ }
+    playing = null;
+  }
+}
+
+function playBuffer(buffer, button) {
+  stopSound();
+  const source = audioContext.createBufferSource();
+  source.buffer = buffer;
+  source.connect(audioContext.destination);
+  source.onended = () => {
+    if (playing === source) playing = null;
+    button.dataset.state = "played";
+  };
+  playing = source;
+  button.dataset.state = "playing";
+  source.start();
+}
+
+// Loads a question's sound for `button` (which replays it); with `delay`,
+// plays it that many seconds after `since` (performance.now()).
+async function prepareSound(url, button, delay, since) {
+  button.disabled = true;
+  button.dataset.state = "loading";
+  button.dataset.sound = url;
+  try {
+    if (!audioContext) throw new Error("no audio");
+    const data = await (await fetch(url)).arrayBuffer();
+    const buffer = await audioContext.decodeAudioData(data);
+    if (button.dataset.sound !== url) return;  // the page moved on
+    button.disabled = false;
+    button.dataset.state = "ready";
+    button.onclick = () => { unlockAudio(); playBuffer(buffer, button); };
+    if (delay !== undefined) {
+      const wait = Math.max(0, since + delay * 1000 - performance.now());
+      setTimeout(() => {
+        if (button.dataset.sound === url && button.dataset.state === "ready") {
+          playBuffer(buffer, button);
+        }
+      }, wait);
+    }
+  } catch (error) {
+    if (button.dataset.sound !== url) return;
+    button.dataset.state = "failed";
+    button.textContent = "Son indisponible";
+  }
+}
+
 // Choosing a module.
 
 async function loadModules() {
+  $("pupil").value = localStorage.getItem(NAME_KEY) || "";
   try {
     const {groups, max_length: maxLength} = await call("GET", "/api/modules");
     $("length").max = maxLength;
@@ -68,17 +161,33 @@ async function loadModules() {
       $("modules").append(box);
     }
   } catch (error) {
-    showText("choice-error", `Impossible de lire la liste des modules : ${error.message}`);
+    showText("choice-error", `Impossible de lire la liste des quiz${NNBSP}: ${error.message}`);
   }
 }
 
 async function startSession(module) {
   if (busy) return;
+  unlockAudio();
+  const pupil = $("pupil").value.trim();
+  const length = Number($("length").value);
+  const maxLength = Number($("length").max);
+  if (!pupil) {
+    show("choice");
+    showText("choice-error", "Écrivez d’abord votre prénom.");
+    $("pupil").focus();
+    return;
+  }
+  if (!Number.isInteger(length) || length < 1 || length > maxLength) {
+    show("choice");
+    showText("choice-error", `Choisissez de 1 à ${maxLength} questions.`);
+    return;
+  }
   busy = true;
   showText("choice-error", "");
   try {
-    const length = Number($("length").value);
-    session = await call("POST", "/api/sessions", {module, length});
+    const previous = session && session.id;
+    session = await call("POST", "/api/sessions", {module, length, pupil, previous});
+    localStorage.setItem(NAME_KEY, pupil);
     $("quiz-title").textContent = session.module;
     show("quiz");
     busy = false;
@@ -99,7 +208,7 @@ async function nextQuestion() {
   $("next").textContent = "Un instant…";
   try {
     const next = await call("POST", `/api/sessions/${session.id}/next`);
-    showQuestion(next);
+    showQuestion(next, performance.now());
   } catch (error) {
     showText("quiz-error", error.message);
     $("next").hidden = false;
@@ -110,21 +219,28 @@ async function nextQuestion() {
   }
 }
 
-function showQuestion(next) {
+function showQuestion(next, receivedAt) {
   question = next;
+  stopSound();
   $("progress").textContent = `Question ${next.number} / ${next.length}`;
-  $("score").textContent = `Score : ${next.score}`;
+  $("score").textContent = `Score${NNBSP}: ${next.score}`;
   showText("feedback", "");
-  showText("quiz-error", next.error ? `Le module a échoué : ${next.error}`
-    : next.picture_error && `Image non affichée : ${next.picture_error}`);
+  showText("quiz-error", next.error || next.picture_error);
   $("question").textContent = next.error ? "Cette question n’a pas pu être posée." : next.question;
   $("figure").hidden = !next.picture;
   if (next.picture) {
     $("picture").src = next.picture;
+    fitQuestionPicture();
   } else {
     $("picture").removeAttribute("src");
   }
   $("listen").hidden = !next.sound;
+  const replay = $("replay");
+  replay.textContent = "▶ Réécouter";
+  delete replay.dataset.sound;
+  if (next.sound) {
+    prepareSound(next.sound, replay, next.sound_in, receivedAt);
+  }
   answerButtons.forEach((button, index) => {
     const text = next.answers ? next.answers[index] : "";
     button.querySelector("span").textContent = text;
@@ -148,12 +264,13 @@ function followModule(running, remaining) {
   if (!running) return;
   $("count").textContent = Math.ceil(remaining);
   const sessionId = session.id;
+  const number = question.number;
   pollTimer = setTimeout(async () => {
     try {
       const state = await call("GET", `/api/sessions/${sessionId}/module`);
-      if (session.id !== sessionId) return;
+      if (session.id !== sessionId || question.number !== number) return;
       if (state.error && !question.error) {
-        showText("quiz-error", `Le module a échoué : ${state.error}`);
+        showText("quiz-error", state.error);
       }
       followModule(state.running, state.remaining);
     } catch (error) {
@@ -176,9 +293,9 @@ async function answer(place) {
     if (!verdict.correct) button.classList.add("wrong");
     $("feedback").className = verdict.correct ? "good" : "bad";
     showText("feedback", verdict.correct
-      ? "Bonne réponse !"
-      : `Non : la bonne réponse était « ${verdict.right_answer} ».`);
-    $("score").textContent = `Score : ${verdict.score}`;
+      ? `Bonne réponse${NNBSP}!`
+      : `Non${NNBSP}: la bonne réponse était ${quoted(verdict.right_answer)}.`);
+    $("score").textContent = `Score${NNBSP}: ${verdict.score}`;
     $("next").hidden = false;
     $("next").focus();
   } catch (error) {
@@ -204,7 +321,8 @@ function advance() {
 function duration(seconds) {
   const whole = Math.round(seconds);
   const minutes = Math.floor(whole / 60);
-  return minutes ? `${minutes} min ${String(whole % 60).padStart(2, "0")} s` : `${whole} s`;
+  return minutes ? `${minutes}\u00a0min ${String(whole % 60).padStart(2, "0")}${NNBSP}s`
+    : `${whole}${NNBSP}s`;
 }
 
 async function showSummary() {
@@ -212,6 +330,7 @@ async function showSummary() {
   try {
     const summary = await call("GET", `/api/sessions/${session.id}/summary`);
     clearTimeout(pollTimer);
+    stopSound();
     $("summary-module").textContent = summary.module;
     $("final-score").textContent = `${summary.right} / ${summary.answered}`;
     $("final-time").textContent = `en ${duration(summary.seconds)}`;
@@ -228,6 +347,7 @@ async function showSummary() {
         const picture = document.createElement("img");
         picture.src = missed.picture;
         picture.alt = "Image de la question";
+        fitPicture(picture, 100);
         item.append(picture);
       }
       const text = document.createElement("div");
@@ -238,19 +358,26 @@ async function showSummary() {
         text.append(paragraph);
       };
       line("missed-question", `${missed.number}. ${missed.question}`);
-      line("missed-chosen", `Votre réponse : ${missed.chosen}`);
-      line("missed-right", `Bonne réponse : ${missed.right}`);
+      line("missed-chosen", `Votre réponse${NNBSP}: ${missed.chosen}`);
+      line("missed-right", `Bonne réponse${NNBSP}: ${missed.right}`);
+      if (missed.sound) {
+        const replay = document.createElement("button");
+        replay.className = "replay";
+        replay.type = "button";
+        replay.textContent = "▶ Écouter";
+        text.append(replay);
+        prepareSound(missed.sound, replay);
+      }
       item.append(text);
       $("missed").append(item);
     }
     $("failed").replaceChildren();
-    for (const failed of summary.failed) {
+    for (const number of summary.failed) {
       const line = document.createElement("p");
       line.className = "error";
-      line.textContent = `Question ${failed.number} non posée : ${failed.error}`;
+      line.textContent = `La question ${number} n’a pas pu être posée.`;
       $("failed").append(line);
     }
-    $("results-file").textContent = `Résultats ajoutés à ${summary.results_file}`;
     show("summary");
     $("again").focus();
   } catch (error) {
@@ -269,6 +396,7 @@ $("next").addEventListener("click", advance);
 $("start").addEventListener("click", () => startSession(chosenModule));
 $("again").addEventListener("click", () => startSession(chosenModule));
 $("change").addEventListener("click", () => show("choice"));
+window.addEventListener("resize", () => { if (!$("figure").hidden) fitQuestionPicture(); });
 document.addEventListener("keydown", (event) => {
   if ($("quiz").hidden || event.ctrlKey || event.altKey || event.metaKey) return;
   if (["1", "2", "3", "4"].includes(event.key)) {

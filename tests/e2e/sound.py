@@ -35,12 +35,15 @@ class Capture:
     stopped (small latency, drained on SIGINT), and times are counted back
     from there."""
 
-    def __init__(self, path):
+    def __init__(self, path, server=None):
+        """Records the sink of the sound server at address `server`, by
+        default the one the environment names."""
         self.path = Path(path)
         self._file = open(self.path, "wb")
+        environment = {**os.environ, "PULSE_SERVER": server} if server else None
         self._process = subprocess.Popen(
             ["parec", "-d", "qz.monitor", "--format=s16le", f"--rate={RATE}", "--channels=2",
-             "--latency-msec=20"], stdout=self._file)
+             "--latency-msec=20"], stdout=self._file, env=environment)
 
     def stop(self):
         self.stopped_at = time.monotonic()

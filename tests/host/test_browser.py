@@ -9,6 +9,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import urllib.error
 import urllib.request
@@ -22,15 +23,40 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 from host.record import EXCHANGE_FILE, parse_record
+from tests.e2e.sound import SILENCE, Capture, level_db, sound_server_answers
 from tests.e2e.support import BIN_DIR
 
 ROOT = Path(__file__).resolve().parents[2]
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", ROOT / "build/release/tools"))
 SCREENSHOT_DIR = os.environ.get("QZ_SCREENSHOT_DIR")
 # Offline and as root: no sandbox, and none of the browser's own connections.
+# Muted: the sound the page plays is measured in the page, and the test's
+# own sound server must hear nothing.
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                   "--no-first-run", "--disable-background-networking",
-                  "--disable-component-update", "--disable-sync", "--window-size=1280,860"]
+                  "--disable-component-update", "--disable-sync", "--mute-audio",
+                  "--window-size=1280,860"]
+PUPIL = "Zoé Martin"
+# The loudest 200 ms of the question's sound as the page decodes it, in dBFS.
+PAGE_SOUND_LEVEL = """
+const done = arguments[arguments.length - 1];
+fetch(document.getElementById("replay").dataset.sound)
+  .then((response) => response.arrayBuffer())
+  .then((data) => new OfflineAudioContext(2, 44100, 44100).decodeAudioData(data))
+  .then((buffer) => {
+    const left = buffer.getChannelData(0), right = buffer.getChannelData(1);
+    const window = Math.round(0.2 * buffer.sampleRate);
+    let sum = 0, loudest = 0;
+    for (let i = 0; i < buffer.length; i++) {
+      const mono = (left[i] + right[i]) / 2;
+      sum += mono * mono;
+      if (i >= window) { const old = (left[i - window] + right[i - window]) / 2; sum -= old * old; }
+      if (i + 1 >= window) loudest = Math.max(loudest, sum / window);
+    }
+    done(10 * Math.log10(loudest));
+  })
+  .catch((error) => done(String(error)));
+"""
 
 
 class WebHostInBrowser(unittest.TestCase):
@@ -60,6 +86,10 @@ class WebHostInBrowser(unittest.TestCase):
         self.browser.get(self.url)
         self.wait_until(lambda: self.browser.find_elements(By.CSS_SELECTOR,
                                                            f"[data-module={module}]"))
+        name = self.element("#pupil")
+        if name.get_attribute("value") != PUPIL:
+            name.clear()
+            name.send_keys(PUPIL)
         self.element(f"[data-module={module}]").click()
         length_input = self.element("#length")
         length_input.clear()
@@ -87,9 +117,10 @@ class WebHostInBrowser(unittest.TestCase):
         else:
             self.answer_buttons()[place - 1].click()
         self.wait_until(lambda: self.element("#feedback").is_displayed())
-        expected = ("Bonne réponse !" if answer_right else
-                    f"Non : la bonne réponse était « {record[f'reponse{right}'].strip()} ».")
-        self.assertEqual(self.element("#feedback").text, expected)
+        expected = ("Bonne réponse\u202f!" if answer_right else
+                    "Non\u202f: la bonne réponse était "
+                    f"«\u00a0{record[f'reponse{right}']}\u00a0».")
+        self.assertEqual(self.text_of("#feedback"), expected)
         self.assertIn("right", self.answer_buttons()[right - 1].get_attribute("class"))
         if by_key:
             ActionChains(self.browser).send_keys(Keys.ENTER).perform()
@@ -110,14 +141,21 @@ class WebHostInBrowser(unittest.TestCase):
         self.assertEqual(len(missed), 1)
         right = records[1][f"reponse{records[1]['bonne_reponse']}"].strip()
         self.assertIn(records[1]["question"], missed[0].text)
-        self.assertIn(f"Bonne réponse : {right}", missed[0].text)
+        self.assertIn(f"Bonne réponse\u202f: {right}", self.text_of(".missed-right"))
 
         with self.results.open(encoding="utf-8-sig", newline="") as file:
             rows = [row for row in csv.DictReader(file) if row["module"] == "oeuvres.exe"]
         self.assertEqual([row["question"] for row in rows],
                          [record["question"] for record in records])
-        self.assertEqual([row["réponse choisie"] == row["bonne réponse"] for row in rows],
-                         [True, False, True])
+        self.assertEqual([(row["élève"], row["juste"]) for row in rows],
+                         [(PUPIL, "oui"), (PUPIL, "non"), (PUPIL, "oui")])
+
+        # The teacher's page shows the class, and the browser kept the name.
+        self.browser.get(self.url + "enseignant")
+        self.wait_until(lambda: PUPIL in self.element("#pupils").text)
+        self.assertEqual(len(self.browser.find_elements(By.CSS_SELECTOR, "#chart rect")), 2)
+        self.browser.get(self.url)
+        self.wait_until(lambda: self.element("#pupil").get_attribute("value") == PUPIL)
 
     def test_shows_the_staff_picture_and_takes_answers_by_key(self):
         self.start("treble2", 2)
@@ -129,22 +167,81 @@ class WebHostInBrowser(unittest.TestCase):
             "const picture = document.getElementById('picture');"
             "return [picture.naturalWidth, picture.naturalHeight];"), [146, 200])
         self.assertTrue(self.element("#countdown").is_displayed())
+        self.assert_whole_scale("#picture")
         self.screenshot("question")
         self.judge_and_go_on(record, answer_right=True, by_key=True)
-        # The second module starts once the first ended, about 5 s after it.
+        # The next question comes at once, the first module still counting down.
+        asked = time.monotonic()
         record = self.play_question(2, 2, "Treble2.exe")
+        self.assertLess(time.monotonic() - asked, 2.5)
         self.judge_and_go_on(record, answer_right=False, by_key=True)
         self.wait_until(lambda: self.element("#summary").is_displayed())
         self.assertEqual(self.element("#final-score").text, "1 / 2")
         self.assertEqual(len(self.browser.find_elements(By.CSS_SELECTOR, ".missed img")), 1)
 
+    def test_the_pupil_hears_the_question_at_the_third_second_as_loud_as_the_module(self):
+        # Only this test's module may sound: the modules of the tests before
+        # have ended (they live 5 s).
+        self.wait_until(lambda: not any(
+            str(self.work) in command and ".exe" in command
+            for command in (path.read_text(errors="replace")
+                            for path in Path("/proc").glob("[0-9]*/cmdline")
+                            if path.parent.exists())), timeout=10, poll=0.1)
+        self.start("treble2", 1)
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 1")
+        shown = time.monotonic()
+        # The modules play into the host's private server, whose sink is
+        # suspended until someone listens; this machine's own (the test
+        # run's) hears nothing.
+        private_server = f"unix:{next(self.work.glob('qz-serve-*/sound/sound-1/native'))}"
+        subprocess.run(["pactl", "suspend-sink", "qz", "0"], check=True,
+                       env={**os.environ, "PULSE_SERVER": private_server})
+        module_sound = Capture(self.work / "module.raw", private_server)
+        speakers = Capture(self.work / "speakers.raw") if sound_server_answers() else None
+        self.wait_until(lambda: self.element("#replay").get_attribute("data-state") == "playing",
+                        poll=0.02)
+        played = time.monotonic()
+        self.assertAlmostEqual(played - shown, 3.0, delta=0.7)
+        self.wait_until(lambda: not self.element("#countdown").is_displayed())
+        module_sound.stop()
+        onset = module_sound.onset_index()
+        self.assertAlmostEqual(module_sound.time_of_sample(onset), played, delta=0.5)
+        self.assertLess(abs(self.browser.execute_async_script(PAGE_SOUND_LEVEL)
+                            - level_db(module_sound.samples[onset:])), 1.0)
+        if speakers:
+            self.assertLess(abs(speakers.stop().samples).max(initial=0), SILENCE)
+        self.wait_until(lambda: self.element("#replay").get_attribute("data-state") == "played")
+        self.element("#replay").click()
+        self.assertEqual(self.element("#replay").get_attribute("data-state"), "playing")
+
+    def test_on_a_phone_every_group_shows_and_the_page_spaces_its_french(self):
+        self.browser.set_window_size(390, 844)
+        self.addCleanup(self.browser.set_window_size, 1280, 860)
+        self.browser.get(self.url)
+        self.wait_until(lambda: self.browser.find_elements(By.CSS_SELECTOR, ".group"))
+        for group in self.browser.find_elements(By.CSS_SELECTOR, ".group"):
+            self.browser.execute_script("arguments[0].scrollIntoView({block: 'end'});", group)
+            self.assertTrue(self.browser.execute_script(
+                "const box = arguments[0].getBoundingClientRect();"
+                "const seen = document.elementFromPoint(box.left + 5, box.bottom - 5);"
+                "return arguments[0].contains(seen);", group), group.text)
+        page_text = self.browser.execute_script("return document.body.textContent;")
+        self.assertNotRegex(page_text, r"[ \u00a0][:?!]|« | »")
+        self.start("treble3", 1)
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 1")
+        self.wait_until(lambda: self.browser.execute_script(
+            "return document.getElementById('picture').complete;"))
+        self.assert_whole_scale("#picture")
+
     def test_bad_requests_are_refused_naming_what_was_wrong(self):
-        cases = [({"module": "nope", "length": 3}, 404, "no module 'nope'"),
-                 ({"module": "oeuvres", "length": 0}, 400,
-                  "'length' must be a whole number from 1 to 50, not 0")]
+        cases = [({"module": "nope", "length": 3, "pupil": PUPIL}, 404,
+                  "Il n’y a pas de module «\u00a0nope\u00a0»."),
+                 ({"module": "oeuvres", "length": 0, "pupil": PUPIL}, 400,
+                  "Le nombre de questions doit être un nombre entier de 1 à 50.")]
         for body, status, message in cases:
             request = urllib.request.Request(self.url + "api/sessions",
-                                             data=json.dumps(body).encode(), method="POST")
+                                             data=json.dumps(body).encode(), method="POST",
+                                             headers={"Content-Type": "application/json"})
             with self.subTest(body), self.assertRaises(urllib.error.HTTPError) as refused:
                 urllib.request.urlopen(request, timeout=10)
             self.assertEqual(refused.exception.code, status)
@@ -157,13 +254,28 @@ class WebHostInBrowser(unittest.TestCase):
     def answer_buttons(self):
         return self.browser.find_elements(By.CSS_SELECTOR, ".answer")
 
-    def wait_until(self, condition, timeout=20):
-        WebDriverWait(self.browser, timeout).until(lambda _: condition())
+    def wait_until(self, condition, timeout=20, poll=0.5):
+        WebDriverWait(self.browser, timeout, poll).until(lambda _: condition())
+
+    def text_of(self, selector: str) -> str:
+        """The element's text as the page wrote it, its no-break spaces kept."""
+        return self.browser.execute_script(
+            "return document.querySelector(arguments[0]).textContent;", selector)
+
+    def assert_whole_scale(self, selector: str) -> None:
+        """The picture is drawn with a whole number of screen pixels for each of its own."""
+        drawn, natural = self.browser.execute_script(
+            "const picture = document.querySelector(arguments[0]);"
+            "return [picture.getBoundingClientRect().height * window.devicePixelRatio,"
+            " picture.naturalHeight];", selector)
+        self.assertAlmostEqual(drawn / natural, round(drawn / natural), delta=0.01)
 
     def private_folder(self, literal: str) -> Path:
-        folders = [module.parent for module in self.work.glob(f"qz-session-*/{literal}")]
-        self.assertEqual(len(folders), 1, folders)
-        return folders[0]
+        """The run folder of the module's latest question."""
+        records = list(self.work.glob(f"qz-serve-*/session-*/*/{EXCHANGE_FILE}"))
+        records = [record for record in records if (record.parent / literal).exists()]
+        self.assertTrue(records)
+        return max(records, key=lambda record: record.stat().st_mtime_ns).parent
 
     def screenshot(self, name: str) -> None:
         if SCREENSHOT_DIR:
