@@ -33,6 +33,10 @@ class ServerTest(unittest.TestCase):
         bin_dir.mkdir()
         write_stand_in(bin_dir / "oeuvres.exe", failing_runs=1, folder_as_answer=False)
         write_stand_in(bin_dir / "theorie.exe", lives=30.0, folder_as_answer=False)
+        (bin_dir / "modules.tsv").write_text(  # as the build writes it beside the modules
+            "name\tfile\tkind\tclef\tlevel\tasked\tcarried\tseconds\tsound_at\n"
+            "oeuvres\toeuvres.exe\toeuvres\t-\t-\t-\t-\t0\t0\n"
+            "theorie\ttheorie.exe\ttheorie\t-\t-\t-\t-\t0\t0\n")
         results = ResultsLog(self.work / "resultats.csv")
         results.open_or_create()
         self.host_folder = HostFolder(self.work / "runs")
