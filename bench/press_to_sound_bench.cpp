@@ -22,8 +22,7 @@ void BM_PressToFirstSample(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();  // a fresh synthesizer each time, so no note still rings
     synthesizer = std::make_unique<qz::platform::FluidAudio>(qz::platform::fluid_setup());
-    synthesizer->start_synthesizer();
-    synthesizer->wait_for_synthesizer();
+    synthesizer->make_synthesizer();
     state.ResumeTiming();
 
     qz::platform::FluidAudio& audio = *synthesizer;

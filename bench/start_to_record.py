@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Time from starting a module process to its record standing on disk.
 
-    bench/start_to_record.py [--runs N] [--reference] [--windows] [MODULE.exe]
+    bench/start_to_record.py [--runs N] [--reference] [--windows] [--row N] [MODULE.exe]
 
 Polls the exchange file as fast as it can after starting the module and
 stops the module once the record has replaced the host's request. With
@@ -9,7 +9,9 @@ stops the module once the record has replaced the host's request. With
 can do: read the file, temporary file, fsync, rename) and times it in turns
 with the module, so that both see the same machine, and prints the ratio.
 With --windows, times the Windows module (build/windows/bin) under a warm
-Wine: a private prefix whose wineserver stays up between runs.
+Wine: a private prefix whose wineserver stays up between runs. With --row N,
+times instruments.exe asking row N, through the test program that chooses
+its row (row 76 names the largest recording, 1.4 MB).
 """
 
 import argparse
@@ -28,10 +30,10 @@ from host.wine import WinePrefix  # noqa: E402
 HOST = b'"a","b","c","d","e","f","g","h","i"\r\n'
 
 
-def one_run(executable: Path, prefix=None) -> float:
+def one_run(executable: Path, prefix=None, args=()) -> float:
     exchange = executable.parent / "question.qzd"
     exchange.write_bytes(HOST)
-    command = prefix.command(executable) if prefix else [str(executable)]
+    command = prefix.command(executable, *args) if prefix else [str(executable), *args]
     environment = prefix.environment() if prefix else None
     started = time.perf_counter()
     process = subprocess.Popen(command, stderr=subprocess.PIPE, env=environment)
@@ -66,6 +68,7 @@ def main() -> None:
     parser.add_argument("--windows", action="store_true",
                         help="the Windows module under a warm Wine")
     parser.add_argument("--bin", default=os.environ.get("QZ_BIN_DIR"))
+    parser.add_argument("--row", type=int, help="instruments.exe asking this row")
     args = parser.parse_args()
     build = ROOT / "build" / ("windows" if args.windows else "release")
     args.bin = args.bin or build / "bin"
@@ -79,6 +82,14 @@ def main() -> None:
         (folder / "module").mkdir()
         executable = folder / "module" / args.module
         shutil.copy2(Path(args.bin) / args.module, executable)
+        run_args = ()
+        if args.row:
+            # The test program plays from instruments.exe beside it.
+            program = Path(args.bin).parent / "tests" / ("instruments_row" +
+                                                         (".exe" if args.windows else ""))
+            executable = folder / "module" / program.name
+            shutil.copy2(program, executable)
+            run_args = (str(args.row),)
         reference = None
         if args.reference:
             (folder / "reference").mkdir()
@@ -87,14 +98,14 @@ def main() -> None:
                             str(ROOT / "bench/durable_write_reference.c")], check=True)
         module_times, reference_times = [], []
         for _ in range(args.runs):
-            module_times.append(one_run(executable, prefix))
+            module_times.append(one_run(executable, prefix, run_args))
             if reference:
                 reference_times.append(one_run(reference))
     finally:
         shutil.rmtree(folder)
         if prefix:
             prefix.close()
-    print(summary(args.module, module_times))
+    print(summary(args.module + (f" row {args.row}" if args.row else ""), module_times))
     if reference_times:
         print(summary("reference C program", reference_times))
         ratio = statistics.median(module_times) / statistics.median(reference_times)

@@ -55,23 +55,26 @@ std::vector<ResourceEntry> bank_resources(const ModuleRow& /*row*/) {
 
 // What each kind brings, in the order of Kind.
 struct KindParts {
-  const WindowLayout* window;
-  Generator (*generator)(const ModuleRow&);
-  std::vector<ResourceEntry> (*resources)(const ModuleRow&);
+  const WindowLayout* window = nullptr;
+  Generator (*generator)(const ModuleRow&) = nullptr;
+  std::vector<ResourceEntry> (*resources)(const ModuleRow&) = nullptr;
+  std::optional<Sound::Kind> sounds;  // what its sounds are, if it has any
 };
 
 // clang-format off
 constexpr KindParts kKinds[] = {
     {&note_reading::window_layout,
-     note_generator_of, note_resources_of},
+     note_generator_of, note_resources_of, Sound::Kind::midi},
     {&banks::oeuvres::window_layout,
-     bank_generator_of<banks::oeuvres::tirer_question>, no_resources},
+     bank_generator_of<banks::oeuvres::tirer_question>, no_resources, std::nullopt},
     {&banks::theorie::window_layout,
-     bank_generator_of<banks::theorie::tirer_question>, no_resources},
+     bank_generator_of<banks::theorie::tirer_question>, no_resources, std::nullopt},
     {&banks::portraits::window_layout,
-     bank_generator_of<banks::portraits::tirer_question>, bank_resources<banks::portraits::resources>},
+     bank_generator_of<banks::portraits::tirer_question>, bank_resources<banks::portraits::resources>,
+     std::nullopt},
     {&banks::instruments::window_layout,
-     bank_generator_of<banks::instruments::tirer_question>, bank_resources<banks::instruments::resources>},
+     bank_generator_of<banks::instruments::tirer_question>, bank_resources<banks::instruments::resources>,
+     Sound::Kind::wave},
 };
 // clang-format on
 
@@ -92,7 +95,7 @@ const ModuleRow& module_row(std::string_view name) {
 
 ModuleDescriptor descriptor(const ModuleRow& row) {
   const KindParts& kind = parts_of(row.kind);
-  return {row.literal, kind.window, kind.generator(row), row.countdown};
+  return {row.literal, kind.window, kind.generator(row), row.countdown, kind.sounds};
 }
 
 ModuleDescriptor descriptor(std::string_view name) { return descriptor(module_row(name)); }

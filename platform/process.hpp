@@ -12,10 +12,6 @@ namespace qz::platform {
 // found there.
 std::string path_beside_executable(std::string_view name);
 
-// Lets the calling thread run only when the others leave a core idle: for
-// background work that must not slow down the request.
-void lower_this_thread_priority();
-
 // The module's error report: one line, on the standard error stream (and,
 // on a desktop platform, shown to the user under `title`).
 void report_error(std::string_view title, std::string_view line);

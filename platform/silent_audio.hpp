@@ -8,7 +8,7 @@ namespace qz::platform {
 // sound is not what is measured (the request-cycle benchmark).
 class SilentAudio final : public AudioLayer {
  public:
-  void start() override {}
+  void start(Sound::Kind /*sounds*/) override {}
   void load_segment(std::string /*bytes*/) override {}
   void play_segment() override {}
   void set_master_volume(int /*hundredths_of_db*/) override {}

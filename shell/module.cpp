@@ -1,5 +1,6 @@
 #include "shell/module.hpp"
 
+#include "resource_format/asset_checks.hpp"
 #include "shell/countdown.hpp"
 #include "shell/host_record_reader.hpp"
 #include "shell/record.hpp"
@@ -31,6 +32,9 @@ class ModuleRun {
       // countdown without Timer1 would never tick.
       throw std::logic_error("a window has a timer exactly when its module has a countdown");
     }
+    if (module_.countdown.has_value() != module_.sounds.has_value()) {
+      throw std::logic_error("a module has sounds exactly when it has a countdown");
+    }
     if (module_.countdown) {
       form_.Label_timer.Caption = std::to_string(module_.countdown->start);
       form_.Command_sons_musiques.Click = [this] { play_question_sound(); };
@@ -46,6 +50,7 @@ class ModuleRun {
     }
     drop_host_record();
     draw_question();
+    load_question_resources();
     write_record();
     if (!module_.countdown) {
       form_.Unload();
@@ -59,10 +64,17 @@ class ModuleRun {
   // file is touched: the module file's resources and the sound output.
   void start_audio() {
     in_step("cannot start audio", [&] {
-      resources_ = environment_.open_resources();
+      open_resources();
       audio_ = environment_.make_audio();
-      audio_->start();
+      audio_->start(*module_.sounds);
     });
+  }
+
+  const ModuleResources& open_resources() {
+    if (!resources_) {
+      resources_ = environment_.open_resources();
+    }
+    return *resources_;
   }
 
   void drop_host_record() {
@@ -74,6 +86,33 @@ class ModuleRun {
 
   void draw_question() {
     in_step("cannot draw a question", [&] { module_.generator.run(form_, environment_.random); });
+  }
+
+  // The picture and the sound the record will name, read and checked as the
+  // host and the press will read them, so that a question the module could
+  // not put is never written. The sound is handed to the sound output now,
+  // which readies what it needs to play it; the press only starts it.
+  void load_question_resources() {
+    const std::string& picture = form_.Label_image.Caption;
+    in_step("cannot load picture \"" + picture + "\"", [&] {
+      if (const auto problem = jpeg_problem(open_resources().read("IMAGES", picture))) {
+        throw std::runtime_error(*problem);
+      }
+    });
+    const std::string& sound = form_.Label_musiques_sons.Caption;
+    if (sound == "non") {
+      return;
+    }
+    in_step("cannot load sound \"" + sound + "\"", [&] { load_sound(sound); });
+  }
+
+  void load_sound(const std::string& name) {
+    std::string bytes = open_resources().read("DMSEG", name);
+    if (!audio_) {
+      throw std::logic_error("a module without sound output names a sound");
+    }
+    audio_->load_segment(std::move(bytes));
+    loaded_sound_ = name;
   }
 
   void write_record() {
@@ -95,7 +134,9 @@ class ModuleRun {
       return;
     }
     in_step("cannot play \"" + name + "\"", [&] {
-      audio_->load_segment(resources_->read("DMSEG", name));
+      if (name != loaded_sound_) {
+        load_sound(name);
+      }
       audio_->play_segment();
       audio_->set_master_volume(module_.countdown->final_performance_value);
     });
@@ -106,6 +147,7 @@ class ModuleRun {
   Form_jeu form_;
   std::unique_ptr<ModuleResources> resources_;
   std::unique_ptr<AudioLayer> audio_;
+  std::string loaded_sound_;  // the name of the sound the output holds
 };
 
 }  // namespace

@@ -41,6 +41,7 @@ struct ModuleDescriptor {
   const WindowLayout* window = nullptr;
   Generator generator;
   std::optional<Countdown> countdown;  // none: the window unloads once the record is written
+  std::optional<Sound::Kind> sounds;   // what the module's sounds are, with a countdown
 };
 
 // What a run takes from the machine it runs on. Built with designated

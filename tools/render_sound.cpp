@@ -78,8 +78,6 @@ std::string wave_file(const std::vector<float>& left, const std::vector<float>& 
 // would stop its stream.
 std::string rendered_note(std::string note, const qz::Countdown& sound) {
   qz::platform::FluidAudio audio(qz::platform::fluid_setup());
-  audio.start_synthesizer();
-  audio.wait_for_synthesizer();
   audio.load_segment(std::move(note));
   audio.play_segment();
   audio.set_master_volume(sound.final_performance_value);

@@ -1,7 +1,5 @@
 #include "platform/process.hpp"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,12 +25,6 @@ std::string path_beside_executable(std::string_view name) {
     }
     buffer.resize(buffer.size() * 2);
   }
-}
-
-void lower_this_thread_priority() {
-  // On Linux a nice value set for a thread id applies to that thread alone.
-  const auto thread_id = static_cast<id_t>(::syscall(SYS_gettid));
-  ::setpriority(PRIO_PROCESS, thread_id, 19);
 }
 
 void report_error(std::string_view /*title*/, std::string_view line) {

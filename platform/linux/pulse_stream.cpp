@@ -7,9 +7,16 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <thread>
 
 namespace qz::platform {
 namespace {
@@ -32,10 +39,49 @@ class MainloopLock {
   pa_threaded_mainloop* mainloop_;
 };
 
-std::runtime_error no_server(pa_context* context) {
-  return std::runtime_error(std::string("no sound server (PulseAudio): ") +
-                            pa_strerror(pa_context_errno(context)));
-}
+// How long to wait before asking again a server that refused: one whose
+// listen queue is full for a moment refuses at once.
+constexpr std::chrono::milliseconds kRetryPause{50};
+
+// The sound client library prints warnings of its own on the standard error
+// stream (a cookie file it cannot read, ...): while it lives, they are kept
+// in a file of its own instead, to name the cause if connecting fails.
+class KeptMessages {
+ public:
+  KeptMessages() : kept_(::memfd_create("libpulse messages", MFD_CLOEXEC)) {
+    if (kept_ >= 0) {
+      (void)std::fflush(stderr);
+      saved_ = ::dup(STDERR_FILENO);
+      ::dup2(kept_, STDERR_FILENO);
+    }
+  }
+  ~KeptMessages() {
+    if (saved_ >= 0) {
+      (void)std::fflush(stderr);
+      ::dup2(saved_, STDERR_FILENO);
+      ::close(saved_);
+    }
+    if (kept_ >= 0) {
+      ::close(kept_);
+    }
+  }
+  KeptMessages(const KeptMessages&) = delete;
+  KeptMessages& operator=(const KeptMessages&) = delete;
+  KeptMessages(KeptMessages&&) = delete;
+  KeptMessages& operator=(KeptMessages&&) = delete;
+
+  // The first line kept, or nothing.
+  [[nodiscard]] std::string first_line() const {
+    std::array<char, 256> text{};
+    const ssize_t count = kept_ >= 0 ? ::pread(kept_, text.data(), text.size(), 0) : -1;
+    const std::string_view kept(text.data(), count > 0 ? static_cast<std::size_t>(count) : 0U);
+    return std::string(kept.substr(0, kept.find('\n')));
+  }
+
+ private:
+  int kept_;
+  int saved_ = -1;
+};
 
 }  // namespace
 
@@ -46,8 +92,14 @@ PulseStream::PulseStream(int sample_rate, int block_frames, RenderBlock render,
       left_(static_cast<std::size_t>(block_frames)),
       right_(static_cast<std::size_t>(block_frames)),
       interleaved_(2 * static_cast<std::size_t>(block_frames)) {
+  const KeptMessages messages;
   try {
     connect(sample_rate, answer_within);
+  } catch (const std::runtime_error& error) {
+    close();
+    const std::string message = messages.first_line();
+    throw std::runtime_error(message.empty() ? error.what()
+                                             : std::string(error.what()) + " (" + message + ")");
   } catch (...) {
     close();
     throw;
@@ -60,29 +112,22 @@ void PulseStream::on_state_change(void* self) {
   pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->mainloop_, 0);
 }
 
-void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
-  mainloop_ = pa_threaded_mainloop_new();
-  if (mainloop_ == nullptr) {
-    throw std::runtime_error("cannot start the sound client (PulseAudio)");
-  }
+std::runtime_error PulseStream::no_server() const {
+  return std::runtime_error(std::string("no sound server (PulseAudio): ") +
+                            pa_strerror(pa_context_errno(context_)));
+}
+
+// A new context asking the server, with the deadline of the whole wait. Run
+// with the client thread's lock held.
+void PulseStream::open_context(pa_usec_t wait_until) {
   context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), "quiz module");
   if (context_ == nullptr) {
     throw std::runtime_error("cannot start the sound client (PulseAudio)");
   }
   pa_context_set_state_callback(
       context_, [](pa_context* /*context*/, void* self) { on_state_change(self); }, this);
-  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
-    throw no_server(context_);
-  }
-
-  const MainloopLock lock(mainloop_);
-  if (pa_threaded_mainloop_start(mainloop_) < 0) {
-    throw std::runtime_error("cannot start the sound client (PulseAudio)");
-  }
   // A server that accepts the connection and then never answers would keep
   // the module waiting; its time runs out instead.
-  const auto wait_until =
-      pa_rtclock_now() + static_cast<pa_usec_t>(answer_within.count()) * PA_USEC_PER_SEC;
   deadline_ = pa_context_rttime_new(
       context_, wait_until,
       [](pa_mainloop_api* /*api*/, pa_time_event* /*event*/, const timeval* /*when*/, void* self) {
@@ -91,6 +136,35 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
         pa_threaded_mainloop_signal(stream->mainloop_, 0);
       },
       this);
+  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+    throw no_server();
+  }
+}
+
+void PulseStream::close_context() {
+  if (deadline_ != nullptr) {
+    pa_threaded_mainloop_get_api(mainloop_)->time_free(deadline_);
+    deadline_ = nullptr;
+  }
+  if (context_ != nullptr) {
+    pa_context_set_state_callback(context_, nullptr, nullptr);
+    pa_context_disconnect(context_);
+    pa_context_unref(context_);
+    context_ = nullptr;
+  }
+}
+
+void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
+  mainloop_ = pa_threaded_mainloop_new();
+  if (mainloop_ == nullptr) {
+    throw std::runtime_error("cannot start the sound client (PulseAudio)");
+  }
+  const MainloopLock lock(mainloop_);
+  if (pa_threaded_mainloop_start(mainloop_) < 0) {
+    throw std::runtime_error("cannot start the sound client (PulseAudio)");
+  }
+  const auto wait_until =
+      pa_rtclock_now() + static_cast<pa_usec_t>(answer_within.count()) * PA_USEC_PER_SEC;
   const std::string no_answer = "the sound server (PulseAudio) did not answer within " +
                                 std::to_string(answer_within.count()) + " s";
   // Waits, the lock held, until `ready` says so; throws when `failed` does
@@ -98,7 +172,7 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
   const auto wait_until_ready = [this, &no_answer](auto ready, auto failed) {
     while (!ready()) {
       if (failed()) {
-        throw no_server(context_);
+        throw no_server();
       }
       if (timed_out_) {
         throw std::runtime_error(no_answer);
@@ -106,14 +180,28 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
       pa_threaded_mainloop_wait(mainloop_);
     }
   };
-  wait_until_ready([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
-                   [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); });
+  const auto retry_pause = static_cast<pa_usec_t>(kRetryPause.count()) * PA_USEC_PER_MSEC;
+  for (;;) {
+    try {
+      open_context(wait_until);
+      wait_until_ready([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
+                       [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); });
+      break;
+    } catch (const std::runtime_error&) {
+      const bool refused = !timed_out_ && pa_context_errno(context_) == PA_ERR_CONNECTIONREFUSED;
+      if (!refused || pa_rtclock_now() + retry_pause >= wait_until) {
+        throw;
+      }
+      close_context();
+      std::this_thread::sleep_for(kRetryPause);
+    }
+  }
 
   const pa_sample_spec sample_format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate),
                                      2};
   stream_ = pa_stream_new(context_, "question", &sample_format, nullptr);
   if (stream_ == nullptr) {
-    throw no_server(context_);
+    throw no_server();
   }
   pa_stream_set_state_callback(
       stream_, [](pa_stream* /*stream*/, void* self) { on_state_change(self); }, this);
@@ -133,7 +221,7 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
   const auto flags = static_cast<pa_stream_flags_t>(
       PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
   if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
-    throw no_server(context_);
+    throw no_server();
   }
   wait_until_ready([this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
                    [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
@@ -173,16 +261,7 @@ void PulseStream::close() {
       pa_stream_unref(stream_);
       stream_ = nullptr;
     }
-    if (deadline_ != nullptr) {
-      pa_threaded_mainloop_get_api(mainloop_)->time_free(deadline_);
-      deadline_ = nullptr;
-    }
-    if (context_ != nullptr) {
-      pa_context_set_state_callback(context_, nullptr, nullptr);
-      pa_context_disconnect(context_);
-      pa_context_unref(context_);
-      context_ = nullptr;
-    }
+    close_context();
   }
   pa_threaded_mainloop_stop(mainloop_);
   pa_threaded_mainloop_free(mainloop_);

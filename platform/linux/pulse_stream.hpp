@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/linux/sound/output_stream.hpp"
@@ -19,8 +21,8 @@ namespace qz::platform {
 class PulseStream final : public OutputStream {
  public:
   // Connects and opens the stream, waiting at most `answer_within` for the
-  // server; throws std::runtime_error naming the cause when no server
-  // answers in time.
+  // server and asking again a server that refuses; throws
+  // std::runtime_error naming the cause when no server answers in time.
   PulseStream(int sample_rate, int block_frames, RenderBlock render,
               std::chrono::seconds answer_within);
   ~PulseStream() override;
@@ -31,6 +33,9 @@ class PulseStream final : public OutputStream {
 
  private:
   void connect(int sample_rate, std::chrono::seconds answer_within);
+  void open_context(std::uint64_t wait_until);
+  void close_context();
+  [[nodiscard]] std::runtime_error no_server() const;
   void close();
   void write_frames(std::size_t writable_bytes);
   static void on_state_change(void* self);

@@ -26,10 +26,6 @@ std::string path_beside_executable(std::string_view name) {
   }
 }
 
-void lower_this_thread_priority() {
-  ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_LOWEST);
-}
-
 void report_error(std::string_view title, std::string_view line) {
   // The line goes to the standard error stream when the host gave the
   // process one; a GUI program started from Explorer has none.

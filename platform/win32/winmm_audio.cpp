@@ -70,10 +70,27 @@ WinmmAudio::~WinmmAudio() {
   }
 }
 
-void WinmmAudio::start() {
+void WinmmAudio::start(Sound::Kind sounds) {
+  if (sounds == Sound::Kind::midi) {
+    open_midi();
+  } else {
+    open_wave();
+  }
+}
+
+void WinmmAudio::open_midi() {
+  if (midi_ != nullptr) {
+    return;
+  }
   UINT device = MIDI_MAPPER;
   check("no MIDI output: midiStreamOpen", ::midiStreamOpen(&midi_, &device, 1, 0, 0, CALLBACK_NULL),
         ::midiOutGetErrorTextW);
+}
+
+void WinmmAudio::open_wave() {
+  if (wave_ != nullptr) {
+    return;
+  }
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = 2;
@@ -92,6 +109,11 @@ void WinmmAudio::load_segment(std::string bytes) {
   segment.ticks_per_quarter = sound.midi.ticks_per_quarter;
   segment.midi_events = stream_events(sound.midi);
   segment.wave_frames = std::move(sound.stereo_frames);
+  if (segment.is_midi) {
+    open_midi();
+  } else {
+    open_wave();
+  }
   loaded_ = std::move(segment);
 }
 
@@ -135,14 +157,18 @@ void WinmmAudio::play_segment() {
 void WinmmAudio::set_master_volume(int hundredths_of_db) {
   // A device without a volume of its own plays at its level: the value is
   // then ignored, as the modules allow.
-  auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
-  const MMRESULT midi = ::midiOutSetVolume(out, volume_word(hundredths_of_db, kMidiReference));
-  if (midi != MMSYSERR_NOERROR && midi != MMSYSERR_NOTSUPPORTED) {
-    throw device_error("midiOutSetVolume", midi, ::midiOutGetErrorTextW);
+  if (midi_ != nullptr) {
+    auto* out = reinterpret_cast<HMIDIOUT>(midi_);  // NOLINT: a stream is an output
+    const MMRESULT midi = ::midiOutSetVolume(out, volume_word(hundredths_of_db, kMidiReference));
+    if (midi != MMSYSERR_NOERROR && midi != MMSYSERR_NOTSUPPORTED) {
+      throw device_error("midiOutSetVolume", midi, ::midiOutGetErrorTextW);
+    }
   }
-  const MMRESULT wave = ::waveOutSetVolume(wave_, volume_word(hundredths_of_db, kWaveReference));
-  if (wave != MMSYSERR_NOERROR && wave != MMSYSERR_NOTSUPPORTED) {
-    throw device_error("waveOutSetVolume", wave, ::waveOutGetErrorTextW);
+  if (wave_ != nullptr) {
+    const MMRESULT wave = ::waveOutSetVolume(wave_, volume_word(hundredths_of_db, kWaveReference));
+    if (wave != MMSYSERR_NOERROR && wave != MMSYSERR_NOTSUPPORTED) {
+      throw device_error("waveOutSetVolume", wave, ::waveOutGetErrorTextW);
+    }
   }
 }
 

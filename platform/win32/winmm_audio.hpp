@@ -14,8 +14,10 @@ namespace qz::platform {
 
 // Sound with nothing to install: MIDI segments stream to the system's MIDI
 // mapper (on every Windows, its General MIDI synthesizer), WAVE segments to
-// the wave mapper. Both devices are opened at start-up, so that a machine
-// without one fails before the exchange file is touched.
+// the wave mapper. start() opens the device of the module's kind of sound,
+// and only that one, so that a machine without it fails before the
+// exchange file is touched: the note modules need no wave output, nor
+// instruments a MIDI one.
 //
 // The per-play level, in hundredths of a decibel, sets each device's volume
 // as a gain over a reference, never beyond the device's full volume: MIDI's
@@ -31,7 +33,7 @@ class WinmmAudio final : public AudioLayer {
   WinmmAudio& operator=(WinmmAudio&&) = delete;
   ~WinmmAudio() override;
 
-  void start() override;
+  void start(Sound::Kind sounds) override;
   void load_segment(std::string bytes) override;
   void play_segment() override;
   void set_master_volume(int hundredths_of_db) override;
@@ -44,6 +46,8 @@ class WinmmAudio final : public AudioLayer {
     std::vector<DWORD> midi_events;
     std::vector<std::int16_t> wave_frames;
   };
+  void open_midi();
+  void open_wave();
   void stop_midi();
   void stop_wave();
 

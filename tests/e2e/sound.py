@@ -3,8 +3,10 @@ where a sound starts and which pitch it has."""
 
 import math
 import os
+import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -131,3 +133,41 @@ def render_midi(midi_bytes, workdir):
                     "-r", str(RATE), SOUNDFONT, str(midi)], check=True, capture_output=True)
     data = np.frombuffer(raw.read_bytes(), dtype="<i2")
     return data[: len(data) // 2 * 2].reshape(-1, 2).astype(np.float64).mean(axis=1) / 32768
+
+
+class PrivateSoundServer:
+    """A PulseAudio server of the test's own, which it may stop; any user may
+    connect to it. With `start` false, its address is known but the server
+    starts only at start(). With `sink` false, it has no output at all."""
+
+    def __init__(self, start=True, sink=True):
+        self.sink = sink
+        self.runtime = Path(tempfile.mkdtemp(prefix="qz-pulse-"))
+        self.runtime.chmod(0o755)
+        self.address = f"unix:{self.runtime / 'native'}"
+        self.process = None
+        if start:
+            self.start()
+
+    def start(self):
+        native = self.runtime / "native"
+        self.process = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1",
+             *(["--load=module-null-sink sink_name=faults"] if self.sink else []),
+             f"--load=module-native-protocol-unix auth-anonymous=1 socket={native}"],
+            env={**os.environ, "HOME": str(self.runtime), "XDG_RUNTIME_DIR": str(self.runtime)},
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if subprocess.run(["pactl", "-s", self.address, "info"],
+                              capture_output=True).returncode == 0:
+                return
+            time.sleep(0.05)
+        self.close()
+        raise RuntimeError("the test's sound server did not start")
+
+    def close(self):
+        if self.process:
+            self.process.send_signal(signal.SIGCONT)
+            self.process.terminate()
+            self.process.wait(timeout=10)
+        shutil.rmtree(self.runtime, ignore_errors=True)

@@ -8,6 +8,7 @@ import io
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -45,6 +46,17 @@ class Linux:
         with zipfile.ZipFile(module_file) as archive:
             return {info.filename: archive.read(info) for info in archive.infolist()}
 
+    def resource_offsets(self, module_file, resource_type):
+        """Where in the file the bytes of each resource of the type begin."""
+        data = module_file.read_bytes()
+        with zipfile.ZipFile(module_file) as archive:
+            entries = [i for i in archive.infolist() if i.filename.startswith(resource_type + "/")]
+        offsets = []
+        for info in entries:
+            name_size, extra_size = struct.unpack_from("<HH", data, info.header_offset + 26)
+            offsets.append(info.header_offset + 30 + name_size + extra_size)
+        return offsets
+
 
 class Windows:
     """Windows executables under Wine: the prefix the test run made
@@ -79,6 +91,14 @@ class Windows:
     def environment(self):
         return self.prefix.environment()
 
+    def resource_offsets(self, module_file, resource_type):
+        """Where in the file the bytes of each resource of the type begin."""
+        import pefile  # Debian's python3-pefile
+        pe = pefile.PE(str(module_file))
+        return [pe.get_offset_from_rva(name.directory.entries[0].data.struct.OffsetToData)
+                for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries
+                if str(entry.name) == resource_type for name in entry.directory.entries]
+
     def resources(self, module_file):
         """TYPE/NAME -> bytes from the PE resource section. The version
         record comes back as the "Key=Value" lines of its French string
@@ -109,6 +129,17 @@ class Windows:
 
 
 PLATFORM = Windows() if PLATFORM_NAME == "windows" else Linux()
+
+
+def damage_resources(module_file, resource_type):
+    """Flips the first byte of every resource of the type in the module file:
+    the appended archive's check finds it on Linux, the decoders on Windows."""
+    data = bytearray(module_file.read_bytes())
+    offsets = PLATFORM.resource_offsets(module_file, resource_type)
+    for offset in offsets:
+        data[offset] ^= 0xFF
+    module_file.write_bytes(bytes(data))
+    return len(offsets)
 
 
 def program(name):

@@ -15,8 +15,9 @@ import unittest
 import zipfile
 from pathlib import Path
 
-from tests.e2e.sound import SOUNDFONT
-from tests.e2e.support import BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE, ModuleRun
+from tests.e2e.sound import SOUNDFONT, PrivateSoundServer
+from tests.e2e.support import (BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE,
+                               ModuleRun, damage_resources)
 
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
 # What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
@@ -51,34 +52,6 @@ def damage_archive(path, entry, how):
         name_size, extra_size = struct.unpack_from("<HH", data, local + 26)
         data[local + 30 + name_size + extra_size] ^= 0xFF
     path.write_bytes(bytes(data))
-
-
-class PrivateSoundServer:
-    """A PulseAudio server of the test's own, which it may stop."""
-
-    def __init__(self):
-        self.runtime = Path(tempfile.mkdtemp(prefix="qz-pulse-"))
-        native = self.runtime / "native"
-        self.address = f"unix:{native}"
-        self.process = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1",
-             "--load=module-null-sink sink_name=faults",
-             f"--load=module-native-protocol-unix auth-anonymous=1 socket={native}"],
-            env={**os.environ, "HOME": str(self.runtime), "XDG_RUNTIME_DIR": str(self.runtime)},
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if subprocess.run(["pactl", "-s", self.address, "info"],
-                              capture_output=True).returncode == 0:
-                return
-            time.sleep(0.05)
-        self.close()
-        raise RuntimeError("the test's sound server did not start")
-
-    def close(self):
-        self.process.send_signal(signal.SIGCONT)
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 @linux_only
@@ -195,19 +168,50 @@ class SoundStartFaults(unittest.TestCase):
                 self.assertEqual(run.record, HOST_RECORD)
                 self.assertLess(run.seconds, 2.5)
 
-    def test_a_soundfont_that_fails_to_load_is_reported_on_one_line(self):
+    def test_what_the_synthesizer_loads_fails_at_start_on_one_line(self):
+        # FluidSynth, the libraries it loads and the soundfont are loaded at
+        # start: their faults never leave a record, nor crash the module.
         folder = Path(tempfile.mkdtemp(prefix="qz-sound-"))
         self.addCleanup(shutil.rmtree, folder)
         body = b"sfbk" + os.urandom(4096)  # a whole RIFF chunk holding garbage
         soundfont = folder / "garbage.sf2"
         soundfont.write_bytes(b"RIFF" + struct.pack("<I", len(body)) + body)
-        run = self.run_treble7(soundfont=soundfont)
-        self.assertNotEqual(run.returncode, 0)
-        self.assertRegex(only_line(run), r'^Treble7\.exe: cannot play "\w+": cannot load soundfont')
-        self.assertRegex(run.record, RECORD_LINE)
+        library = FLUIDSYNTH.read_bytes()
+        cut_short = folder / "cut" / FLUIDSYNTH.name
+        cut_short.parent.mkdir()
+        cut_short.write_bytes(library[:len(library) * 3 // 5])  # its headers whole
+        needs_missing = folder / "needs" / FLUIDSYNTH.name
+        needs_missing.parent.mkdir()
+        needs_missing.write_bytes(library.replace(b"libinstpatch-1.0.so", b"libinstpatcX-1.0.so"))
+        zlib = next(Path("/usr/lib").glob("*/libz.so.1"))
+        runs = {
+            "damaged soundfont": (self.run_treble7(soundfont=soundfont), "cannot load soundfont"),
+            "library cut short": (self.run_treble7(library=cut_short), "cut short or damaged"),
+            "a library it needs missing": (self.run_treble7(library=needs_missing),
+                                           "libinstpatcX-1.0.so"),
+            "another library": (self.run_treble7(library=zlib), "has no fluid_set_log_function"),
+        }
+        for name, (run, cause) in runs.items():
+            with self.subTest(name):
+                self.assertEqual(run.returncode, 1, "no crash")
+                self.assertTrue(only_line(run).startswith("Treble7.exe: cannot start audio: "))
+                self.assertIn(cause, only_line(run))
+                self.assertEqual(run.record, HOST_RECORD)
 
 
 class ModuleFileFaults(unittest.TestCase):
+    def test_damaged_sounds_or_pictures_fail_before_the_record_whatever_is_drawn(self):
+        for resource_type in ("DMSEG", "IMAGES"):
+            with self.subTest(resource_type):
+                run = ModuleRun("Bass7.exe", prepare=lambda folder, kind=resource_type:
+                                self.assertGreater(damage_resources(folder / "Bass7.exe", kind), 0))
+                self.addCleanup(run.cleanup)
+                run.wait(timeout=60)
+                self.assertEqual(run.returncode, 1)
+                self.assertRegex(only_line(run), "^Bass7.exe: cannot load (sound|picture) \"")
+                self.assertEqual(run.record, HOST_RECORD)
+                self.assertLess(run.seconds, 2.5)
+
     def test_a_renamed_module_alone_fails_at_start_for_want_of_its_own_file(self):
         # Its sounds are in the file its records name, Treble7.exe.
         run = ModuleRun("Treble7.exe", file_name="renamed-module" + PLATFORM.program_suffix)
@@ -232,6 +236,33 @@ class SoundServerFaults(unittest.TestCase):
         run.wait(timeout=30)
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertLess(run.seconds, 6.0, "the module outlived its countdown by over a second")
+
+    def test_a_sound_server_that_refuses_at_first_is_asked_again_within_two_seconds(self):
+        server = PrivateSoundServer(start=False)
+        self.addCleanup(server.close)
+        run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+        self.addCleanup(run.cleanup)
+        time.sleep(0.3)
+        server.start()
+        run.wait(timeout=30)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr, b"")
+
+    def test_the_sound_clients_own_messages_never_reach_the_standard_error_stream(self):
+        # As nobody, with a home the sound client cannot read its cookie from.
+        server = PrivateSoundServer()
+        self.addCleanup(server.close)
+        wrapper = (["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
+                   if os.geteuid() == 0 else [])
+        def prepare(folder):
+            folder.chmod(0o777)
+            (folder / "question.qzd").chmod(0o666)
+        run = ModuleRun("Treble7.exe", prepare=prepare, wrapper=wrapper,
+                        environment={"PULSE_SERVER": server.address, "HOME": "/nonexistent"})
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=30)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr, b"")
 
     def test_a_sound_server_that_never_answers_fails_start_up_within_seconds(self):
         folder = Path(tempfile.mkdtemp(prefix="qz-mute-"))

@@ -4,9 +4,11 @@ import time
 import unittest
 import zipfile
 
-from tests.e2e.sound import (RATE, SILENCE, Capture, cents, key_frequency, level_db, pitch,
-                             recordings_level_db, render_midi, sound_server_answers)
-from tests.e2e.support import BIN_DIR, HOST_RECORD, MODULE_TABLE, PLATFORM, ModuleRun
+from tests.e2e.sound import (RATE, SILENCE, Capture, PrivateSoundServer, cents, key_frequency,
+                             level_db, pitch, recordings_level_db, render_midi,
+                             sound_server_answers)
+from tests.e2e.support import (BIN_DIR, HOST_RECORD, MODULE_TABLE, PLATFORM, RECORD_LINE,
+                               ModuleRun)
 
 # White-key MIDI keys from position 1 of each clef.
 FIRST_KEY = {"Treble": 48, "Bass": 28}
@@ -134,6 +136,25 @@ class WithoutSoundOutput(unittest.TestCase):
             self.assertEqual(run.record, HOST_RECORD)
         finally:
             run.cleanup()
+
+    @unittest.skipUnless(PLATFORM.name == "windows", "Windows opens a device per kind of sound")
+    def test_each_module_needs_only_the_device_its_own_sounds_use(self):
+        # Wine's wave output has no device where its sound server has no sink.
+        sinkless = PrivateSoundServer(sink=False)
+        self.addCleanup(sinkless.close)
+        runs = {"Treble7.exe": ModuleRun("Treble7.exe",
+                                         environment={"PULSE_SERVER": sinkless.address}),
+                "instruments.exe": ModuleRun("instruments.exe",
+                                             environment=PLATFORM.without_sound)}
+        try:
+            for literal, run in runs.items():
+                run.wait()
+                with self.subTest(literal):
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    self.assertRegex(run.record, RECORD_LINE)
+        finally:
+            for run in runs.values():
+                run.cleanup()
 
 
 if __name__ == "__main__":

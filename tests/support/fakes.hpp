@@ -136,7 +136,7 @@ class RecordingAudio final : public AudioLayer {
   explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
   bool fail_start = false;
 
-  void start() override {
+  void start(Sound::Kind /*sounds*/) override {
     log_.push_back("audio start");
     if (fail_start) {
       throw std::runtime_error("no sound server");

@@ -110,8 +110,7 @@ TEST(NoteLevel, EveryKeyTheModulesPlayIsAsLoudAsTheRecordingsAndNeverClips) {
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());  // 28 to 96
   FluidAudio audio(fluid_setup());
-  audio.start_synthesizer();
-  audio.wait_for_synthesizer();
+  audio.make_synthesizer();
   constexpr std::size_t kBlock = 1024;
   for (const int key : keys) {
     audio.load_segment(note_reading::note_sound(key));

@@ -2,6 +2,9 @@
 // scripted time, memory files and a recording audio layer.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "banks/bank_layouts.hpp"
 #include "note_reading/note_layout.hpp"
 #include "shell/countdown.hpp"
@@ -39,6 +42,13 @@ void run_headless(Form_jeu& form, Clock& clock) {
   window.run_events(form);
 }
 
+// The blank picture every module carries: a real 146 x 200 JPEG, as the
+// request cycle checks the picture it names.
+std::string blank_picture() {
+  std::ifstream in(std::string(QZ_SOURCE_DIR) + "/resources/common/100.jpg", std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 struct Harness {
   testing::MemoryFileSystem files;
   testing::ScriptedClock clock;
@@ -47,7 +57,8 @@ struct Harness {
   std::vector<std::string> errors;
   std::vector<std::string> ticks;  // Label_timer after each tick
   bool fail_audio_start = false;
-  std::map<std::string, std::string> resources = {{"DMSEG/15_DO", "15_Do bytes"}};
+  std::map<std::string, std::string> resources = {{"DMSEG/15_DO", "15_Do bytes"},
+                                                  {"IMAGES/100", blank_picture()}};
 
   int run(const ModuleDescriptor& module) {
     files.also_log = &log;
@@ -75,7 +86,7 @@ struct Harness {
 
 ModuleDescriptor sounding_module(std::vector<std::string>& log, std::string sound) {
   return {"Treble7.exe", &note_reading::window_layout, fixed_generator(log, std::move(sound)),
-          Countdown{5, 2, 1200}};
+          Countdown{5, 2, 1200}, Sound::Kind::midi};
 }
 
 TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
@@ -83,8 +94,9 @@ TEST(RequestCycle, AudioStartsFirstThenReadDrawWriteInThisOrder) {
   h.files.files[kExchange] = kHostRecord;
   ModuleDescriptor module = sounding_module(h.log, "non");
   ASSERT_EQ(h.run(module), 0);
-  EXPECT_EQ(h.log, (std::vector<std::string>{"open resources", "audio start", "read " + kExchange,
-                                             "generate", "replace " + kExchange}));
+  EXPECT_EQ(h.log,
+            (std::vector<std::string>{"open resources", "audio start", "read " + kExchange,
+                                      "generate", "read IMAGES 100", "replace " + kExchange}));
   EXPECT_EQ(h.files.files[kExchange],
             "\"Q\",\"\",\"\",\"\",\"\",\"1\",\"100\",\"non\",\"Treble7.exe\"\r\n");
 }
@@ -128,6 +140,36 @@ TEST(RequestCycle, FailuresLeaveTheHostRecordAndReportOneLineNamingStepAndCause)
   }
 }
 
+TEST(RequestCycle, AQuestionWhosePictureOrSoundCannotBeReadIsNeverWritten) {
+  struct Case {
+    std::string sound;
+    std::string picture_bytes;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"15_Do", "",
+       "Treble7.exe: cannot load picture \"100\": no IMAGES resource \"100\" in "
+       "Treble7.exe"},
+      {"15_Do", "GIF89a", "Treble7.exe: cannot load picture \"100\": not a JPEG file"},
+      {"16_Re", blank_picture(),
+       "Treble7.exe: cannot load sound \"16_Re\": no DMSEG resource \"16_Re\" in Treble7.exe"},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    h.files.files[kExchange] = kHostRecord;
+    if (c.picture_bytes.empty()) {
+      h.resources.erase("IMAGES/100");
+    } else {
+      h.resources["IMAGES/100"] = c.picture_bytes;
+    }
+    const milliseconds start = h.clock.now();
+    EXPECT_EQ(h.run(sounding_module(h.log, c.sound)), 1) << c.error;
+    EXPECT_EQ(h.errors, std::vector<std::string>{c.error});
+    EXPECT_EQ(h.files.files[kExchange], kHostRecord) << c.error;
+    EXPECT_EQ(h.clock.now(), start) << "ended in the load handler";
+  }
+}
+
 TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
   Harness h;
   h.files.files[kExchange] = kHostRecord;
@@ -136,8 +178,9 @@ TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
   ASSERT_EQ(h.run(module), 0);
   EXPECT_EQ(h.clock.now() - start, milliseconds(5000));
   EXPECT_EQ(h.log, (std::vector<std::string>{"open resources", "audio start", "read " + kExchange,
-                                             "generate", "replace " + kExchange, "read DMSEG 15_Do",
-                                             "load 15_Do bytes", "play", "volume 1200"}));
+                                             "generate", "read IMAGES 100", "read DMSEG 15_Do",
+                                             "load 15_Do bytes", "replace " + kExchange, "play",
+                                             "volume 1200"}));
 }
 
 // A note window whose countdown starts at 5, as the note modules' does.
@@ -200,7 +243,7 @@ TEST(Countdown, InstrumentsPressAtSevenAndEndAfterTenTicks) {
   EXPECT_EQ(ticks, 10);
 }
 
-TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRun) {
+TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRunUnwritten) {
   struct Case {
     std::string caption;
     int status;
@@ -217,13 +260,16 @@ TEST(SoundButton, NonPlaysNothingOtherCaptionsAreLookedUpAndMissingOnesEndTheRun
       return line.rfind("read DMSEG", 0) == 0;
     });
     EXPECT_EQ(loaded, c.loads) << c.caption;
-    // The record is on disk before the press; a failed press ends the run at tick 3.
-    EXPECT_NE(h.files.files[kExchange], kHostRecord) << c.caption;
+    // A sound that cannot be loaded ends the run before its record is written.
     if (c.status == 1) {
-      EXPECT_EQ(h.clock.now() - start, milliseconds(3000)) << c.caption;
-      EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot play \"" + c.caption +
+      EXPECT_EQ(h.files.files[kExchange], kHostRecord) << c.caption;
+      EXPECT_EQ(h.clock.now(), start) << c.caption;
+      EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot load sound \"" + c.caption +
                                                    "\": no DMSEG resource \"" + c.caption +
                                                    "\" in Treble7.exe"});
+    } else {
+      EXPECT_NE(h.files.files[kExchange], kHostRecord) << c.caption;
+      EXPECT_EQ(h.clock.now() - start, milliseconds(5000)) << c.caption;
     }
   }
 }
@@ -252,11 +298,13 @@ TEST(Window, ModulesWithoutTimerEndInsideTheLoadHandlerWithoutTicks) {
         &banks::theorie::window_layout}) {
     Harness h;
     h.files.files[kExchange] = kHostRecord;
-    ModuleDescriptor module{"oeuvres.exe", window, fixed_generator(h.log, "non"), std::nullopt};
+    ModuleDescriptor module{"oeuvres.exe", window, fixed_generator(h.log, "non"), std::nullopt,
+                            std::nullopt};
     const milliseconds start = h.clock.now();
     ASSERT_EQ(h.run(module), 0);
     EXPECT_EQ(h.clock.now(), start);
-    EXPECT_EQ(h.log, (std::vector<std::string>{"read " + kExchange, "generate",
+    EXPECT_EQ(h.log, (std::vector<std::string>{"read " + kExchange, "generate", "open resources",
+                                               "read IMAGES 100",
                                                "replace " + kExchange}));  // no audio at all
   }
 }
@@ -265,7 +313,7 @@ TEST(Window, ATimerWithoutACountdownIsRefusedRatherThanRunningForever) {
   Harness h;
   h.files.files[kExchange] = kHostRecord;
   const ModuleDescriptor module{"Broken.exe", &note_reading::window_layout,
-                                fixed_generator(h.log, "non"), std::nullopt};
+                                fixed_generator(h.log, "non"), std::nullopt, std::nullopt};
   EXPECT_EQ(h.run(module), 1);
   EXPECT_EQ(h.errors, std::vector<std::string>{"Broken.exe: a window has a timer exactly when "
                                                "its module has a countdown"});

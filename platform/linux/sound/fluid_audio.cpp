@@ -2,20 +2,16 @@
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/linux/sound/fluid_library.hpp"
-#include "platform/process.hpp"
 #include "resource_format/byte_order.hpp"
 
 namespace qz::platform {
@@ -77,9 +73,6 @@ void route_logs(const FluidLibrary& fluid) {
 // between writes and the sound drops out.
 constexpr int kBlockFrames = 1024;
 
-// How long the end of the module waits for a synthesizer still being made.
-constexpr std::chrono::milliseconds kUnloadWait{300};
-
 // The first `count` bytes of a file; fewer when it is shorter.
 std::string first_bytes(const std::string& what, const std::string& path, std::size_t count) {
   std::error_code error;
@@ -119,67 +112,28 @@ void check_library(const std::string& path, const std::string& signature) {
 
 }  // namespace
 
-// The synthesizer, made on a thread of its own and shared with it.
+// FluidSynth's objects, deleted in the reverse order of their making.
 struct FluidAudio::Synthesizer {
-  std::mutex mutex;
-  std::condition_variable made;
-  bool done = false;    // guarded by mutex
-  std::string problem;  // set before done, when making it failed
-  const FluidLibrary* fluid = nullptr;
+  const FluidLibrary& fluid;
   fluid_settings_t* settings = nullptr;
-  std::atomic<fluid_synth_t*> synth{nullptr};  // set once ready, read by the stream
-  std::vector<fluid_player_t*> players;        // kept to the end: released segments play on
+  fluid_synth_t* synth = nullptr;
+  std::vector<fluid_player_t*> players;  // kept to the end: released segments play on
 
-  Synthesizer() = default;
+  explicit Synthesizer(const FluidLibrary& library) : fluid(library) {}
   Synthesizer(const Synthesizer&) = delete;
   Synthesizer& operator=(const Synthesizer&) = delete;
   Synthesizer(Synthesizer&&) = delete;
   Synthesizer& operator=(Synthesizer&&) = delete;
   ~Synthesizer() {
-    if (fluid == nullptr) {
-      return;
-    }
     for (fluid_player_t* player : players) {
-      fluid->delete_player(player);
+      fluid.delete_player(player);
     }
-    if (synth.load() != nullptr) {
-      fluid->delete_synth(synth.load());
+    if (synth != nullptr) {
+      fluid.delete_synth(synth);
     }
     if (settings != nullptr) {
-      fluid->delete_settings(settings);
+      fluid.delete_settings(settings);
     }
-  }
-
-  void make(const std::string& library_file, const std::string& soundfont, double synth_gain) {
-    lower_this_thread_priority();  // the record comes first
-    std::string failure;
-    try {
-      const FluidLibrary& library = FluidLibrary::get(library_file);
-      route_logs(library);
-      fluid = &library;
-      settings = library.new_settings();
-      if (settings == nullptr ||
-          library.settings_setnum(settings, "synth.sample-rate", kSampleRate) != FLUID_OK ||
-          library.settings_setnum(settings, "synth.gain", synth_gain) != FLUID_OK) {
-        throw std::runtime_error("cannot configure the synthesizer: " + take_first_message());
-      }
-      fluid_synth_t* made_synth = library.new_synth(settings);
-      if (made_synth == nullptr) {
-        throw std::runtime_error("cannot create the synthesizer: " + take_first_message());
-      }
-      if (library.synth_sfload(made_synth, soundfont.c_str(), 1) == FLUID_FAILED) {
-        library.delete_synth(made_synth);
-        throw std::runtime_error("cannot load soundfont " + soundfont + ": " +
-                                 take_first_message());
-      }
-      synth.store(made_synth);
-    } catch (const std::exception& error) {
-      failure = error.what();
-    }
-    const std::lock_guard lock(mutex);
-    problem = std::move(failure);
-    done = true;
-    made.notify_all();
   }
 };
 
@@ -193,51 +147,53 @@ float key_level_gain(const std::vector<KeyLevel>& levels, int key) {
   return std::pow(10.0F, correction_db / 20.0F);
 }
 
-FluidAudio::FluidAudio(FluidSetup setup)
-    : setup_(std::move(setup)), synthesizer_(std::make_shared<Synthesizer>()) {}
+FluidAudio::FluidAudio(FluidSetup setup) : setup_(std::move(setup)) {}
 
-FluidAudio::~FluidAudio() {
-  stream_.reset();
-  if (synthesizer_started_) {
-    // Normally made long ago. If not, the thread keeps its share and frees
-    // the synthesizer when it is done; the process need not wait for it.
-    std::unique_lock lock(synthesizer_->mutex);
-    synthesizer_->made.wait_for(lock, kUnloadWait, [this] { return synthesizer_->done; });
+FluidAudio::~FluidAudio() { stream_.reset(); }
+
+void FluidAudio::start(Sound::Kind sounds) {
+  if (sounds == Sound::Kind::midi) {
+    make_synthesizer();
   }
-}
-
-void FluidAudio::start() {
-  check_soundfont(setup_.soundfont);
-  check_library(setup_.library_file, setup_.library_signature);
   stream_ = setup_.open_stream(
       kSampleRate, kBlockFrames,
       [this](float* left, float* right, int frames) { render(left, right, frames); });
-  start_synthesizer();
 }
 
-void FluidAudio::start_synthesizer() {
-  if (std::exchange(synthesizer_started_, true)) {
+void FluidAudio::make_synthesizer() {
+  if (synthesizer_) {
     return;
   }
-  std::thread([synthesizer = synthesizer_, library = setup_.library_file,
-               soundfont = setup_.soundfont, gain = setup_.synth_gain] {
-    synthesizer->make(library, soundfont, gain);
-  }).detach();
-}
-
-void FluidAudio::wait_for_synthesizer() {
-  if (!synthesizer_started_) {
-    throw std::logic_error("the synthesizer was never started");
+  // Their first bytes first: a clear cause rather than the loader's.
+  check_soundfont(setup_.soundfont);
+  check_library(setup_.library_file, setup_.library_signature);
+  const FluidLibrary& library = FluidLibrary::get(setup_.library_file);
+  route_logs(library);
+  auto made = std::make_unique<Synthesizer>(library);
+  made->settings = library.new_settings();
+  if (made->settings == nullptr ||
+      library.settings_setnum(made->settings, "synth.sample-rate", kSampleRate) != FLUID_OK ||
+      library.settings_setnum(made->settings, "synth.gain", setup_.synth_gain) != FLUID_OK) {
+    throw std::runtime_error("cannot configure the synthesizer: " + take_first_message());
   }
-  std::unique_lock lock(synthesizer_->mutex);
-  synthesizer_->made.wait(lock, [this] { return synthesizer_->done; });
-  if (!synthesizer_->problem.empty()) {
-    throw std::runtime_error(synthesizer_->problem);
+  made->synth = library.new_synth(made->settings);
+  if (made->synth == nullptr) {
+    throw std::runtime_error("cannot create the synthesizer: " + take_first_message());
   }
+  if (library.synth_sfload(made->synth, setup_.soundfont.c_str(), 1) == FLUID_FAILED) {
+    throw std::runtime_error("cannot load soundfont " + setup_.soundfont + ": " +
+                             take_first_message());
+  }
+  synthesizer_ = std::move(made);
+  synthesizer_made_.store(true);
 }
 
 void FluidAudio::load_segment(std::string bytes) {
-  current_ = std::make_shared<const Sound>(decode_sound(std::move(bytes)));
+  auto sound = std::make_shared<const Sound>(decode_sound(std::move(bytes)));
+  if (sound->kind == Sound::Kind::midi) {
+    make_synthesizer();
+  }
+  current_ = std::move(sound);
 }
 
 void FluidAudio::play_segment() {
@@ -248,10 +204,9 @@ void FluidAudio::play_segment() {
     mixer_.start(current_);
     return;
   }
-  wait_for_synthesizer();
   synth_level_.store(key_level_gain(setup_.key_levels, current_->midi_key));
-  const FluidLibrary& fluid = *synthesizer_->fluid;
-  fluid_player_t* player = fluid.new_player(synthesizer_->synth.load());
+  const FluidLibrary& fluid = synthesizer_->fluid;
+  fluid_player_t* player = fluid.new_player(synthesizer_->synth);
   if (player == nullptr) {
     throw std::runtime_error("cannot create a MIDI player: " + take_first_message());
   }
@@ -266,11 +221,11 @@ void FluidAudio::play_segment() {
 void FluidAudio::set_master_volume(int hundredths_of_db) { mixer_.set_level(hundredths_of_db); }
 
 void FluidAudio::render(float* left, float* right, int frames) {
-  fluid_synth_t* synth = synthesizer_->synth.load();
-  if (synth != nullptr) {
+  if (synthesizer_made_.load()) {
     // The reverb and chorus are mixed straight into the two outputs.
     std::array<float*, 2> outputs = {left, right};
-    synthesizer_->fluid->synth_process(synth, frames, 2, outputs.data(), 2, outputs.data());
+    synthesizer_->fluid.synth_process(synthesizer_->synth, frames, 2, outputs.data(), 2,
+                                      outputs.data());
     const float level = synth_level_.load();
     for (int i = 0; i < frames; ++i) {
       left[i] *= level;

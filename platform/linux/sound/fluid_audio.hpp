@@ -39,38 +39,39 @@ float key_level_gain(const std::vector<KeyLevel>& levels, int key);
 class FluidAudio final : public AudioLayer {
  public:
   explicit FluidAudio(FluidSetup setup);
-  // Waits a short while at most for the audio threads, so that the process
-  // ends with its countdown whatever the sound server or the disk does.
+  // Stops the output stream first: it renders from the synthesizer.
   ~FluidAudio() override;
   FluidAudio(const FluidAudio&) = delete;
   FluidAudio& operator=(const FluidAudio&) = delete;
   FluidAudio(FluidAudio&&) = delete;
   FluidAudio& operator=(FluidAudio&&) = delete;
 
-  // Checks from their first bytes that the soundfont and the synthesizer's
-  // library are there, readable and what they should be, and opens the
-  // output stream; the synthesizer and its soundfont are then made ready in
-  // the background so that start-up does not hold back the record.
-  void start() override;
+  // For MIDI sounds, makes the synthesizer first (make_synthesizer()), so
+  // that a module whose FluidSynth, a library it loads or soundfont cannot
+  // be loaded fails before it touches the exchange file; recordings need
+  // none of it. Then opens the output stream.
+  void start(Sound::Kind sounds) override;
+  // Makes the synthesizer for a MIDI segment if start() did not.
   void load_segment(std::string bytes) override;
   void play_segment() override;
   void set_master_volume(int hundredths_of_db) override;
 
-  // Starts making the synthesizer ready in the background (start() does).
-  void start_synthesizer();
-  // Waits until the synthesizer is ready; throws what went wrong making it.
-  void wait_for_synthesizer();
+  // Checks from their first bytes that the soundfont and the synthesizer's
+  // library are there, readable and what they should be, then loads
+  // FluidSynth and the soundfont and makes the synthesizer, once; throws
+  // naming what failed.
+  void make_synthesizer();
   // One block as the output stream takes it, also for machines without a
-  // sound server (benchmarks): buffers zeroed, `frames` samples each.
+  // sound server (benchmarks, offline rendering): buffers zeroed, `frames`
+  // samples each.
   void render(float* left, float* right, int frames);
 
  private:
   struct Synthesizer;
 
   FluidSetup setup_;
-  // Shared with the thread that makes it, which may outlive this object.
-  std::shared_ptr<Synthesizer> synthesizer_;
-  bool synthesizer_started_ = false;
+  std::unique_ptr<Synthesizer> synthesizer_;
+  std::atomic<bool> synthesizer_made_{false};  // read by the stream before synthesizer_
   std::shared_ptr<const Sound> current_;
   std::atomic<float> synth_level_{1.0F};  // the playing note's key level, read by the stream
   Mixer mixer_;
