@@ -20,6 +20,7 @@ FluidLibrary load(const std::string& file) {
   resolve(library, "new_fluid_settings", fluid.new_settings);
   resolve(library, "delete_fluid_settings", fluid.delete_settings);
   resolve(library, "fluid_settings_setnum", fluid.settings_setnum);
+  resolve(library, "fluid_settings_setint", fluid.settings_setint);
   resolve(library, "new_fluid_synth", fluid.new_synth);
   resolve(library, "delete_fluid_synth", fluid.delete_synth);
   resolve(library, "fluid_synth_sfload", fluid.synth_sfload);

@@ -20,6 +20,7 @@ struct FluidLibrary {
   decltype(&::new_fluid_settings) new_settings;
   decltype(&::delete_fluid_settings) delete_settings;
   decltype(&::fluid_settings_setnum) settings_setnum;
+  decltype(&::fluid_settings_setint) settings_setint;
   decltype(&::new_fluid_synth) new_synth;
   decltype(&::delete_fluid_synth) delete_synth;
   decltype(&::fluid_synth_sfload) synth_sfload;
