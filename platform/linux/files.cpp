@@ -72,7 +72,7 @@ std::string resolved_target(const std::string& path) {
 std::string link_under_fresh_name(int fd, const std::string& folder, const std::string& prefix) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    const std::string name = folder + "/" + fresh_temporary_name(prefix);
+    std::string name = folder + "/" + fresh_temporary_name(prefix);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       return name;
     }
