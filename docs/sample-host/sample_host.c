@@ -14,17 +14,20 @@
  * It exits with 0 when all four went well, 1 otherwise, naming the cause.
  *
  * Build it with mingw-w64, for 32-bit Windows (which also runs on 64-bit
- * Windows) or 64-bit:
- *   i686-w64-mingw32-gcc -municode -o sample_host.exe sample_host.c quiz_record.c -lole32
- * -loleaut32 -luuid or with Microsoft C: cl sample_host.c quiz_record.c user32.lib ole32.lib
- * oleaut32.lib uuid.lib */
-#define COBJMACROS
+ * Windows) or with x86_64-w64-mingw32-gcc for 64-bit:
+ *   i686-w64-mingw32-gcc -municode -o sample_host.exe
+ *       sample_host.c quiz_record.c -lole32 -loleaut32 -luuid
+ * or with Microsoft C:
+ *   cl sample_host.c quiz_record.c user32.lib ole32.lib oleaut32.lib uuid.lib
+ */
+#define COBJMACROS /* COM methods called from C: IPicture_get_Handle(...) */
+#include <windows.h>
+
 #include <ole2.h>
 #include <olectl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <wchar.h>
-#include <windows.h>
 
 #include "quiz_record.h"
 
@@ -49,6 +52,10 @@ static void print_line(const WCHAR *format, ...) {
     WriteFile(out, utf8, (DWORD)(size - 1), &written, NULL);
   }
 }
+
+/* The exit code a module ended by force gets from this host: neither 0 nor
+ * QUIZ_EXIT_FAILED, which the module gives. */
+#define ENDED_BY_HOST 3
 
 static double seconds_since(ULONGLONG start) { return (double)(GetTickCount64() - start) / 1000.0; }
 
@@ -101,9 +108,11 @@ static int run_module(WCHAR *module, const WCHAR *folder, DWORD wait_limit_ms, c
   ULONGLONG started = GetTickCount64();
   BOOL created =
       CreateProcessW(module, command_line, NULL, NULL, TRUE, 0, NULL, folder, &startup, &process);
+  DWORD error = GetLastError();
   CloseHandle(error_write); /* the module holds the only writer now */
   if (!created) {
     CloseHandle(error_read);
+    SetLastError(error);
     return -1;
   }
 
@@ -117,7 +126,7 @@ static int run_module(WCHAR *module, const WCHAR *folder, DWORD wait_limit_ms, c
     double closed_at = seconds_since(started);
     EnumThreadWindows(process.dwThreadId, close_window, 0);
     if (WaitForSingleObject(process.hProcess, QUIZ_CLOSE_WAIT_MS) == WAIT_TIMEOUT) {
-      TerminateProcess(process.hProcess, QUIZ_EXIT_FAILED);
+      TerminateProcess(process.hProcess, ENDED_BY_HOST);
       WaitForSingleObject(process.hProcess, INFINITE);
       print_line(L"wait limit: closed the module's windows at %.2f s, ended it by force",
                  closed_at);
