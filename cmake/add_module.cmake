@@ -18,7 +18,10 @@ function(qz_add_module name literal entry)
       VERBATIM)
     set_source_files_properties(${staged}/resources.rc PROPERTIES INCLUDE_DIRECTORIES ${staged})
     add_executable(${name}_program WIN32 ${entry} ${staged}/resources.rc)
+    # Placed stripped; the symbols are kept beside, for the package's
+    # symbols file.
     set(packing place)
+    set(packing_arguments ${CMAKE_BINARY_DIR}/symbols ${CMAKE_OBJCOPY})
   else()
     add_executable(${name}_program ${entry})
     # The C++ runtime linked in: a module starts without loading and
@@ -26,15 +29,18 @@ function(qz_add_module name literal entry)
     # library's.
     target_link_options(${name}_program PRIVATE -static-libstdc++ -static-libgcc)
     set(packing zip)
+    set(packing_arguments "")
   endif()
   target_link_libraries(${name}_program PRIVATE qz_platform qz_warnings)
   set_target_properties(${name}_program PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs OUTPUT_NAME ${name})
   add_custom_command(OUTPUT ${staged}.packed
     COMMAND ${pack} ${packing} $<TARGET_FILE:${name}_program> ${staged} ${QZ_BIN_DIR}
+            ${packing_arguments}
     COMMAND ${CMAKE_COMMAND} -E touch ${staged}.packed
     DEPENDS ${name}_program ${staged}/manifest.txt ${CMAKE_SOURCE_DIR}/tools/pack_module.py
     COMMENT "Packing ${name} with its resources"
     VERBATIM)
   add_custom_target(${name} ALL DEPENDS ${staged}.packed)
+  add_dependencies(qz_modules ${name})
 endfunction()

@@ -1,15 +1,4 @@
-# Cross build for 64-bit Windows with Debian's mingw-w64, posix-threads
-# flavour (std::thread needs it). Run the results under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (x64): the modules of the package's 64-bit folder.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(QZ_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QZ_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QZ_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${QZ_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${QZ_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -22,13 +22,16 @@ KEEP_SERVER_SECONDS = 600
 
 
 class WinePrefix:
-    def __init__(self, folder=None, midi_driver=None, box_closer=None):
+    def __init__(self, folder=None, midi_driver=None, box_closer=None, architecture="x86_64"):
         """`folder` holds the prefix (a temporary one, removed on close, when
-        None); `midi_driver` and `box_closer` are the helpers to put in."""
+        None); `midi_driver` and `box_closer` are the helpers to put in, built
+        for `architecture`: "x86_64" makes a 64-bit Windows, "i686" a 32-bit
+        one (Wine's win32 prefix, which needs Debian's wine32:i386)."""
         self._temporary = folder is None
         self.folder = Path(folder or tempfile.mkdtemp(prefix="qz-wine-"))
         self.midi_driver = Path(midi_driver) if midi_driver else None
         self.box_closer = Path(box_closer) if box_closer else None
+        self.architecture = architecture
         self._box_closer_process = None
 
     @classmethod
@@ -36,11 +39,15 @@ class WinePrefix:
         """A prefix another process opened and will close (a test run's),
         with the MIDI stand-in it put in, if any."""
         installed = Path(folder) / "drive_c/windows/system32/midimap.dll"
-        return cls(folder, installed if installed.exists() else None)
+        is_32_bit = "#arch=win32" in (Path(folder) / "system.reg").read_text(errors="replace")
+        return cls(folder, installed if installed.exists() else None,
+                   architecture="i686" if is_32_bit else "x86_64")
 
     def environment(self, base=None) -> dict:
         env = dict(os.environ if base is None else base)
         env["WINEPREFIX"] = str(self.folder)
+        if self.architecture == "i686":
+            env["WINEARCH"] = "win32"
         env["WINEDEBUG"] = "-all"
         overrides = "mscoree,mshtml="
         if self.midi_driver:

@@ -11,6 +11,8 @@ std::vector<ResourceEntry> common_resources(std::string_view module_literal) {
   const std::string version_record =
       "FileVersion=3.0.0.0\r\nProductVersion=3.0.0.0\r\n"
       "ProductName=Quiz musical\r\nFileDescription=Module de questions du quiz musical\r\n"
+      "CompanyName=Projet Quiz musical\r\n"
+      "LegalCopyright=Copyright (C) 2026 Projet Quiz musical\r\n"
       "Language=1036\r\nInternalName=" +
       stem + "\r\nOriginalFilename=" + std::string(module_literal) + "\r\n";
   return {{"IMAGES", "100", "common/100.jpg", ""},

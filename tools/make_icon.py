@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the modules' program icon: a treble clef on white, 16, 32 and 48 px.
+"""Draws the modules' program icon: a treble clef on white, 16, 32, 48 and
+256 px (the large icon views and the Start menu take the 256 px image).
 
     /usr/bin/python3 tools/make_icon.py [RESOURCES_DIR]
 
@@ -29,7 +30,7 @@ def main() -> None:
     draw.text((x, y), TREBLE_CLEF, font=font, fill=(20, 20, 20))
     target = resources / "common" / "icon.ico"
     target.parent.mkdir(parents=True, exist_ok=True)
-    image.save(target, format="ICO", sizes=[(16, 16), (32, 32), (48, 48)])
+    image.save(target, format="ICO", sizes=[(16, 16), (32, 32), (48, 48), (256, 256)])
     print(f"wrote {target} ({target.stat().st_size} bytes)")
 
 

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <vector>
 
 #include "platform/linux/descriptor.hpp"
+#include "platform/temporary_names.hpp"
 #include "shell/paths.hpp"
 
 namespace qz::platform {
@@ -68,29 +68,11 @@ std::string resolved_target(const std::string& path) {
   return target.string();
 }
 
-// Temporary files are named by a dot, the replaced file's own name, a dot
-// and six letters or digits, as mkstemp makes them: ".question.qzd.Ab12Cd".
-constexpr std::string_view kNameLetters =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kTailLength = 6;
-
-bool is_temporary_name(std::string_view name, std::string_view prefix) {
-  return name.size() == prefix.size() + kTailLength && name.starts_with(prefix) &&
-         name.find_first_not_of(kNameLetters, prefix.size()) == std::string_view::npos;
-}
-
 // Gives the unnamed file `fd` a fresh temporary name in `folder`.
 std::string link_under_fresh_name(int fd, const std::string& folder, const std::string& prefix) {
-  std::random_device random;
-  std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = folder;
-    name += '/';
-    name += prefix;
-    for (std::size_t i = 0; i < kTailLength; ++i) {
-      name += kNameLetters[letter(random)];
-    }
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    std::string name = folder + "/" + fresh_temporary_name(prefix);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       return name;
     }
@@ -135,7 +117,8 @@ void write_and_rename(const std::string& folder, const std::string& prefix,
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
     throw_folder_error(errno);
   }
-  // No unnamed files here: a named one from the start.
+  // No unnamed files here: a named one from the start (mkostemp's six
+  // letters and digits are those of a fresh temporary name).
   std::string pattern = folder + "/" + prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -162,7 +145,7 @@ void remove_abandoned_temporaries(const std::string& folder, std::string_view pr
   if (dir == nullptr) {
     return;
   }
-  const std::time_t abandoned_before = std::time(nullptr) - 60;
+  const std::time_t abandoned_before = std::time(nullptr) - kAbandonedTemporaryAge.count();
   while (const dirent* entry = ::readdir(dir)) {
     const auto* name = static_cast<const char*>(entry->d_name);
     struct stat info {};
@@ -203,7 +186,7 @@ void LinuxFileSystem::replace_contents(const std::string& path, std::string_view
   }
 
   const std::string folder(folder_of(target));
-  const std::string prefix = "." + std::string(file_name_of(target)) + ".";
+  const std::string prefix = temporary_name_prefix(file_name_of(target));
   write_and_rename(folder, prefix, target, mode, bytes);
   remove_abandoned_temporaries(folder, prefix);
 }

@@ -9,14 +9,41 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"Form_jeu";
 constexpr UINT_PTR kTimerId = 1;
+// Posted to the window by its procedure when the window is asked to go: the
+// message loop unloads Form_jeu, as the countdown's end does.
+constexpr UINT kUnloadRequested = WM_APP + 1;
 
 // 1440 twips to the inch, 96 pixels to the inch at 100 % scale.
 int pixels(int twips) { return MulDiv(twips, 96, 1440); }
 
+// The window is never destroyed from outside: a host that closes it, and a
+// session that ends (log-off, shut-down), unload Form_jeu instead, so that
+// the module stops and closes its sound devices and ends with status 0.
+// Until then the module goes on, and a message that comes while the record
+// is being written waits for the message loop, after it.
+LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:
+      ::PostMessageW(window, kUnloadRequested, 0, 0);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Nothing to save: the record is on disk since the start.
+      ::PostMessageW(window, kUnloadRequested, 0, 0);
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam != FALSE) {
+        ::PostMessageW(window, kUnloadRequested, 0, 0);
+      }
+      return 0;
+    default:
+      return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
 void register_class() {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = ::DefWindowProcW;
+  window_class.lpfnWndProc = window_procedure;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
   window_class.hIcon = ::LoadIconW(window_class.hInstance, MAKEINTRESOURCEW(1));
   window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);  // NOLINT: the API's own constant
@@ -62,6 +89,10 @@ void Win32Window::run_events(Form_jeu& form) {
       if (form.Timer1.Timer_tick) {
         form.Timer1.Timer_tick();
       }
+      continue;
+    }
+    if (message.message == kUnloadRequested && message.hwnd == window_) {
+      form.Unload();
       continue;
     }
     ::TranslateMessage(&message);

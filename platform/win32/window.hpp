@@ -10,7 +10,8 @@ namespace qz::platform {
 // layout's twips. It is never shown: the player looks at the host, and the
 // labels hold the right answer. Timer1 is a SetTimer timer whose WM_TIMER
 // messages the message loop hands to the tick handler; unloading destroys
-// the window and ends the loop.
+// the window and ends the loop. WM_CLOSE, WM_QUERYENDSESSION and
+// WM_ENDSESSION unload it as the countdown's end does.
 class Win32Window final : public WindowBackend {
  public:
   Win32Window() = default;

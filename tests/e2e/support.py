@@ -1,7 +1,9 @@
 """Runs built modules as real processes in temporary folders, on the
 platform this test run is for: QZ_PLATFORM=linux (the default) runs the
 Linux executables as they are, QZ_PLATFORM=windows the Windows executables
-under Wine. The test cases are the same for both."""
+under Wine, of the architecture QZ_WINDOWS_ARCH names: x86_64 (the default)
+in a 64-bit Wine prefix, i686 in a 32-bit one. The test cases are the same
+for all three."""
 
 import atexit
 import io
@@ -20,7 +22,12 @@ from host.wine import WinePrefix
 
 ROOT = Path(__file__).resolve().parents[2]
 PLATFORM_NAME = os.environ.get("QZ_PLATFORM", "linux")
-BUILD_DIR = ROOT / "build" / ("windows" if PLATFORM_NAME == "windows" else "release")
+WINDOWS_ARCH = os.environ.get("QZ_WINDOWS_ARCH", "x86_64")
+# The build folders of the presets: release, windows (x86_64), windows32 (i686).
+WINDOWS_BUILD_DIRS = {"x86_64": ROOT / "build" / "windows", "i686": ROOT / "build" / "windows32"}
+BUILD_DIR = Path(os.environ.get(
+    "QZ_BUILD_DIR",
+    WINDOWS_BUILD_DIRS[WINDOWS_ARCH] if PLATFORM_NAME == "windows" else ROOT / "build" / "release"))
 FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR", BUILD_DIR / "tests"))
 BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", BUILD_DIR / "bin"))
 # The modules as the build's module table lists them, beside the modules.
@@ -59,17 +66,21 @@ class Linux:
 
 
 class Windows:
-    """Windows executables under Wine: the prefix the test run made
-    (QZ_WINE_PREFIX), or else one made for this process."""
+    """Windows executables of one architecture under Wine: the prefix the
+    test run made (QZ_WINE_PREFIX), or else one made for this process."""
 
     name = "windows"
     program_suffix = ".exe"
+    # The architecture's PE header: machine and optional header magic.
+    PE_KINDS = {"x86_64": (0x8664, 0x20B), "i686": (0x14C, 0x10B)}
     # A machine whose sound output cannot start: Wine's own MIDI mapper, with
     # no MIDI device behind it.
     without_sound = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=d"}
     RESOURCE_TYPES = {3: "ICON_IMAGE", 14: "ICON", 16: "VERSION", 24: "MANIFEST"}
 
-    def __init__(self):
+    def __init__(self, architecture):
+        self.architecture = architecture
+        self.pe_machine, self.pe_magic = self.PE_KINDS[architecture]
         self._prefix = None
 
     @property
@@ -81,7 +92,8 @@ class Windows:
                 self._prefix = WinePrefix.kept_open_elsewhere(given)
             else:
                 self._prefix = WinePrefix(None, helpers / "midimap.dll",
-                                          helpers / "dismiss_message_boxes.exe").open()
+                                          helpers / "dismiss_message_boxes.exe",
+                                          self.architecture).open()
                 atexit.register(self._prefix.close)
         return self._prefix
 
@@ -128,7 +140,7 @@ class Windows:
         return "".join(line + "\r\n" for line in lines).encode()
 
 
-PLATFORM = Windows() if PLATFORM_NAME == "windows" else Linux()
+PLATFORM = Windows(WINDOWS_ARCH) if PLATFORM_NAME == "windows" else Linux()
 
 
 def damage_resources(module_file, resource_type):
@@ -145,6 +157,18 @@ def damage_resources(module_file, resource_type):
 def program(name):
     """A test program of this platform's build (tests/fixtures)."""
     return FIXTURES_DIR / (name + PLATFORM.program_suffix)
+
+
+def midi_messages(log, started_wall):
+    """(seconds after `started_wall`, message, parameter) that the stand-in
+    MIDI device logged to `log`, for Windows runs."""
+    if not log.exists():
+        return []
+    entries = []
+    for line in log.read_text().splitlines():
+        when, message, parameter = line.split()
+        entries.append((float(when) - started_wall, message, int(parameter, 16)))
+    return entries
 
 
 class ModuleRun:
@@ -194,15 +218,7 @@ class ModuleRun:
         return [f.decode("cp1252") for f in re.findall(rb'"([^"]*)"', self.record)]
 
     def midi_messages(self):
-        """(seconds after start, message, parameter) logged by the stand-in
-        MIDI device, for Windows runs."""
-        if not self.midi_log.exists():
-            return []
-        entries = []
-        for line in self.midi_log.read_text().splitlines():
-            when, message, parameter = line.split()
-            entries.append((float(when) - self.started_wall, message, int(parameter, 16)))
-        return entries
+        return midi_messages(self.midi_log, self.started_wall)
 
     def cleanup(self):
         if self.process.poll() is None:

@@ -68,18 +68,6 @@ class ExchangeFileFaults(unittest.TestCase):
         self.assertEqual(only_line(run),
                          "oeuvres.exe: cannot read question.qzd: not a regular file (a FIFO)")
 
-    def test_abandoned_temporary_files_are_removed_and_a_concurrent_runs_kept(self):
-        def prepare(folder):
-            for name in [".question.qzd.Ab12Cd", ".question.qzd.Xy34Zw", ".question.qzd.old"]:
-                (folder / name).write_bytes(b"partial")
-            an_hour_ago = time.time() - 3600
-            for name in [".question.qzd.Ab12Cd", ".question.qzd.old"]:
-                os.utime(folder / name, (an_hour_ago, an_hour_ago))
-        run = self.run_module(prepare=prepare)
-        self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
-                         [".question.qzd.Xy34Zw", ".question.qzd.old", "oeuvres.exe",
-                          "question.qzd"])
 
     def test_a_folder_without_write_permission_is_named_as_the_cause(self):
         # Root writes in any folder: the module runs as nobody then.
@@ -107,6 +95,30 @@ class ExchangeFileFaults(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
                          ["host", "oeuvres.exe", "question.qzd"])
         self.assertEqual([p.name for p in (run.folder / "host").iterdir()], ["record.txt"])
+
+
+class TemporaryFileFaults(unittest.TestCase):
+    def test_abandoned_temporary_files_are_removed_and_none_fails_a_run(self):
+        # Files that runs killed before their rename left: of the exact
+        # pattern and an hour old (removed), of the pattern and fresh (a
+        # concurrent run's, kept), of no pattern (kept). Among the last, one
+        # for each process id the run may get, named after it: a temporary
+        # name made from the process id alone would be taken.
+        leftovers = [f".question.qzd.{pid}-0" for pid in range(4, 8192, 4)]
+        def prepare(folder):
+            for name in [".question.qzd.Ab12Cd", ".question.qzd.Xy34Zw", ".question.qzd.old",
+                         *leftovers]:
+                (folder / name).write_bytes(b"partial")
+            an_hour_ago = time.time() - 3600
+            for name in [".question.qzd.Ab12Cd", ".question.qzd.old"]:
+                os.utime(folder / name, (an_hour_ago, an_hour_ago))
+        run = ModuleRun("oeuvres.exe", prepare=prepare)
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=30)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
+                         sorted([".question.qzd.Xy34Zw", ".question.qzd.old", *leftovers,
+                                 "oeuvres.exe", "question.qzd"]))
 
 
 @linux_only

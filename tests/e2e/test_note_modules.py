@@ -126,6 +126,8 @@ class NoteModuleResources(unittest.TestCase):
         for literal, entries in self.archives.items():
             record = entries["VERSION/1"].decode()
             self.assertIn("FileVersion=3.0.0.0", record)
+            # Whose program it is, which Windows shows and virus scanners weigh.
+            self.assertRegex(record, r"CompanyName=\S.*\r\nLegalCopyright=Copyright \(C\) 20\d\d \S")
             self.assertIn("Language=1036", record)
             self.assertIn(f"OriginalFilename={literal}\r\n", record)
             self.assertIn(f"InternalName={literal[:-4]}\r\n", record)

@@ -1,40 +1,90 @@
 """What a Windows host relies on beyond the record: genuine PE executables
-that import nothing a Windows machine lacks, and resources found with the
-Windows resource functions, in the letter case the modules write."""
+of the build's architecture that import nothing a Windows machine lacks,
+stripped, with a full version record and icon; resources found with the
+Windows resource functions, in the letter case the modules write, by a host
+of either architecture; the package; and the sample host of the package
+doing what a host does, stopping a module early included."""
 
 import os
+import re
+import shutil
 import subprocess
 import tempfile
+import time
 import unittest
+import zipfile
 from pathlib import Path
 
-from tests.e2e.support import BIN_DIR, BUILD_DIR, PLATFORM
+from tests.e2e.support import (BIN_DIR, BUILD_DIR, PLATFORM, RECORD_LINE, ROOT,
+                               WINDOWS_BUILD_DIRS, ModuleRun, midi_messages)
 
 # DLLs of every Windows since 7.
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "WINMM.DLL", "MSVCRT.DLL",
                "ADVAPI32.DLL", "SHELL32.DLL"}
+# Imports a module never calls and virus scanners weigh against an unknown
+# program (winpthread brought them).
+NEEDLESS_IMPORTS = {"SetSystemTime", "SuspendThread", "SetThreadContext", "GetThreadContext"}
 HELPERS = Path(os.environ.get("QZ_WINE_HELPERS", BUILD_DIR / "wine"))
 STAGED = BUILD_DIR / "resources"
+PACKAGE = WINDOWS_BUILD_DIRS["x86_64"] / "quiz-modules-3.0.0-windows.zip"
+PACKAGE_FOLDERS = {"x86_64": "64-bit", "i686": "32-bit"}
+SAMPLE_HOST = ROOT / "docs/sample-host"
+SAMPLE_HOST_REQUEST = b'"qz","question","","","","","","",""\r\n'
+windows_only = unittest.skipUnless(PLATFORM.name == "windows", "Windows modules")
 
 
-def modules():
-    return sorted(BIN_DIR.glob("*.exe"))
+def modules(bin_dir=BIN_DIR):
+    return sorted(bin_dir.glob("*.exe"))
 
 
-@unittest.skipUnless(PLATFORM.name == "windows", "Windows modules")
+def run_windows(program, *arguments, timeout=120):
+    return subprocess.run(PLATFORM.command(program, arguments), env=PLATFORM.environment(),
+                          capture_output=True, timeout=timeout)
+
+
+def section_names(pe, data):
+    """The PE's section names, a long one ("/4") read from the string table
+    that follows the COFF symbols."""
+    strings = pe.FILE_HEADER.PointerToSymbolTable + 18 * pe.FILE_HEADER.NumberOfSymbols
+    names = []
+    for section in pe.sections:
+        name = section.Name.rstrip(b"\0")
+        if name.startswith(b"/"):
+            start = strings + int(name[1:])
+            name = data[start:data.index(b"\0", start)]
+        names.append(name.decode())
+    return names
+
+
+def icon_sizes(group_icon):
+    """The pixel sizes of an icon group resource (GRPICONDIR): a width
+    byte of 0 means 256."""
+    count = int.from_bytes(group_icon[4:6], "little")
+    return {group_icon[6 + 14 * i] or 256 for i in range(count)}
+
+
+@windows_only
 class WindowsExecutables(unittest.TestCase):
-    def test_sixteen_gui_pe32_plus_programs_that_import_only_system_dlls(self):
+    def test_sixteen_stripped_gui_programs_that_import_only_what_they_call(self):
         import pefile  # Debian's python3-pefile
         self.assertEqual(len(modules()), 16)
         for module in modules():
             with self.subTest(module.name):
                 pe = pefile.PE(str(module))
-                self.assertEqual(pe.OPTIONAL_HEADER.Magic, 0x20B, "PE32+")
+                self.assertEqual(pe.FILE_HEADER.Machine, PLATFORM.pe_machine)
+                self.assertEqual(pe.OPTIONAL_HEADER.Magic, PLATFORM.pe_magic)
                 self.assertEqual(pe.OPTIONAL_HEADER.Subsystem, 2, "GUI subsystem")
                 imports = {entry.dll.decode().upper() for entry in pe.DIRECTORY_ENTRY_IMPORT}
                 self.assertLessEqual(imports, SYSTEM_DLLS)
-                manifest = PLATFORM.resources(module)["MANIFEST/1"]
-                self.assertIn(b'level="asInvoker"', manifest)
+                functions = {f.name.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT
+                             for f in entry.imports if f.name}
+                self.assertFalse(functions & NEEDLESS_IMPORTS)
+                self.assertEqual(pe.FILE_HEADER.NumberOfSymbols, 0, "a symbol table")
+                self.assertFalse([name for name in section_names(pe, module.read_bytes())
+                                  if name.startswith(".debug")])
+                resources = PLATFORM.resources(module)
+                self.assertIn(b'level="asInvoker"', resources["MANIFEST/1"])
+                self.assertLessEqual({16, 32, 48, 256}, icon_sizes(resources["ICON/1"]))
 
     def test_version_record_is_french_3_0_0_0_and_names_the_module(self):
         import pefile
@@ -55,20 +105,17 @@ class WindowsExecutables(unittest.TestCase):
                 self.assertEqual(table[b"InternalName"].decode(), module.stem)
                 self.assertEqual(table[b"FileVersion"], b"3.0.0.0")
 
-    def test_the_package_holds_the_sixteen_modules_and_the_host_guide(self):
-        import zipfile
-        with zipfile.ZipFile(BUILD_DIR / "quiz-modules-3.0.0-win64.zip") as package:
-            files = {Path(name).name: package.read(name) for name in package.namelist()
-                     if not name.endswith("/")}
-        self.assertEqual(set(files), {m.name for m in modules()} | {"host-guide.txt"})
-        for module in modules():
-            self.assertEqual(files[module.name], module.read_bytes(), module.name)
-
     def test_a_host_finds_every_picture_and_sound_a_module_names(self):
         # Each module's manifest lists its resources with the names its
         # records use ("15_Do", "09_re", "101", "01_accordeon"); the test
         # host, run under Wine, looks each one up as a Windows host does.
-        for module in modules():
+        # The 32-bit host also reads the 64-bit modules, as a 32-bit host on
+        # 64-bit Windows does.
+        bin_dirs = [BIN_DIR]
+        if PLATFORM.architecture == "i686":
+            bin_dirs.append(WINDOWS_BUILD_DIRS["x86_64"] / "bin")
+            self.assertEqual(len(modules(bin_dirs[1])), 16, "the windows preset's modules")
+        for module in [m for bin_dir in bin_dirs for m in modules(bin_dir)]:
             staged = next(folder for folder in STAGED.iterdir()
                           if (folder / "manifest.txt").is_file() and
                           (folder / "manifest.txt").read_text().split("\n", 1)[0] == module.name)
@@ -76,15 +123,164 @@ class WindowsExecutables(unittest.TestCase):
                        (staged / "manifest.txt").read_text().splitlines()[1:]]
             wanted = [(key.split("/")[0], name, key) for key, name in entries
                       if key.startswith(("IMAGES/", "DMSEG/"))]
-            with self.subTest(module.name), tempfile.TemporaryDirectory() as out:
+            with self.subTest(str(module)), tempfile.TemporaryDirectory() as out:
                 arguments = [part for type_, name, _ in wanted for part in (type_, name)]
-                result = subprocess.run(
-                    PLATFORM.command(HELPERS / "resource_host.exe", [module, out, *arguments]),
-                    env=PLATFORM.environment(), capture_output=True, text=True, timeout=120)
+                result = run_windows(HELPERS / "resource_host.exe", module, out, *arguments)
                 self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
                 for type_, name, key in wanted:
                     found = (Path(out) / f"{type_}_{name}").read_bytes()
                     self.assertEqual(found, (staged / key).read_bytes(), f"{type_} {name}")
+
+
+@unittest.skipUnless(PLATFORM.name == "windows" and PLATFORM.architecture == "x86_64",
+                     "the package, made by the 64-bit build")
+class WindowsPackage(unittest.TestCase):
+    def package_builds(self):
+        return [f"{PACKAGE_FOLDERS[a]}={d / 'bin'},{d / 'symbols'}"
+                for a, d in WINDOWS_BUILD_DIRS.items()]
+
+    def test_holds_the_guide_the_sample_host_and_both_architectures_modules(self):
+        with zipfile.ZipFile(PACKAGE) as package:
+            files = {name.split("/", 1)[1]: package.read(name) for name in package.namelist()}
+        with zipfile.ZipFile(PACKAGE.with_name(PACKAGE.stem + "-symbols.zip")) as package:
+            symbols = {name.split("/", 1)[1] for name in package.namelist()}
+        expected = {"host-guide.txt"} | {f"sample-host/{p.name}" for p in SAMPLE_HOST.iterdir()}
+        for architecture, folder in PACKAGE_FOLDERS.items():
+            for module in modules(WINDOWS_BUILD_DIRS[architecture] / "bin"):
+                expected.add(f"{folder}/{module.name}")
+                self.assertEqual(files[f"{folder}/{module.name}"], module.read_bytes())
+                self.assertIn(f"{folder}/{module.stem}.debug", symbols)
+        self.assertEqual(set(files), expected)
+        self.assertEqual(files["host-guide.txt"], (ROOT / "docs/host-guide.txt").read_bytes())
+
+    def test_modules_are_signed_when_the_builder_gives_a_certificate(self):
+        with tempfile.TemporaryDirectory() as folder:
+            folder = Path(folder)
+            # A throw-away self-signed certificate, given as a builder would.
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                            "-subj", "/CN=Quiz musical test", "-days", "2",
+                            "-keyout", folder / "key.pem", "-out", folder / "cert.pem"],
+                           check=True, capture_output=True)
+            subprocess.run(["openssl", "pkcs12", "-export", "-inkey", folder / "key.pem",
+                            "-in", folder / "cert.pem", "-out", folder / "cert.p12",
+                            "-passout", "pass:secret"], check=True, capture_output=True)
+            (folder / "password").write_text("secret")
+            subprocess.run(["/usr/bin/python3", ROOT / "tools/pack_module.py", "package",
+                            folder / "signed.zip", folder / "symbols.zip",
+                            ROOT / "docs/host-guide.txt", SAMPLE_HOST, *self.package_builds(),
+                            "--sign", folder / "cert.p12",
+                            "--sign-password-file", folder / "password"], check=True)
+            with zipfile.ZipFile(folder / "signed.zip") as package:
+                package.extractall(folder)
+            signed = sorted((folder / "signed").glob("*/*.exe"))
+            self.assertEqual(len(signed), 32)
+            for module in signed:
+                with self.subTest(module.name):
+                    verified = subprocess.run(["osslsigncode", "verify", "-CAfile",
+                                               folder / "cert.pem", "-in", module],
+                                              capture_output=True, text=True)
+                    self.assertEqual(verified.returncode, 0, verified.stdout + verified.stderr)
+            # Signed, a module still runs.
+            run = ModuleRun("oeuvres.exe", program=folder / "signed/64-bit/oeuvres.exe").wait()
+            run.cleanup()
+            self.assertEqual(run.returncode, 0, run.stderr)
+
+
+def module_folder(test, module, file_name=None):
+    """A folder of its own holding a copy of `module` (as `file_name`)."""
+    folder = Path(tempfile.mkdtemp(prefix="qz-host-"))
+    test.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+    shutil.copy2(BIN_DIR / module, folder / (file_name or module))
+    return folder
+
+
+def run_sample_host(module_file, *arguments):
+    """The sample host run on `module_file`: (exit status, what it printed,
+    the MIDI device's log)."""
+    midi_log = module_file.parent / "midi.log"
+    started_wall = time.time()
+    result = subprocess.run(
+        PLATFORM.command(HELPERS / "sample_host.exe", [module_file, *arguments]),
+        env={**PLATFORM.environment(), "QZ_MIDI_LOG": str(midi_log)},
+        capture_output=True, timeout=60)
+    return (result.returncode, result.stdout.decode("utf-8"),
+            midi_messages(midi_log, started_wall))
+
+
+@windows_only
+class SampleHost(unittest.TestCase):
+    """The package's sample host, run as a host developer would run it."""
+
+    def test_puts_a_question_decodes_it_and_loads_its_picture(self):
+        # Until a record with a comma in a field has come: a host that splits
+        # the line at every comma gets it wrong.
+        seen_comma = False
+        for attempt in range(40):
+            module = ("theorie.exe", "oeuvres.exe")[attempt % 2]
+            folder = module_folder(self, module)
+            status, printed, _ = run_sample_host(folder / module)
+            record = (folder / "question.qzd").read_bytes()
+            self.assertEqual(status, 0, printed)
+            self.assertRegex(record, RECORD_LINE)
+            fields = [f.decode("cp1252") for f in re.findall(rb'"([^"]*)"', record)]
+            self.assertEqual(printed.split("\r\n"), [
+                f"question: {fields[0]}",
+                *[f"answer {n}: {fields[n]}" for n in range(1, 5)],
+                f"right answer: {fields[5]}",
+                f"sound: {fields[7]}",
+                f"picture: {fields[6]} of {fields[8]}, 146 x 200 pixels", ""])
+            seen_comma = any("," in field for field in fields)
+            if seen_comma:
+                break
+        self.assertTrue(seen_comma, "no record with a comma in 40 questions")
+
+    def test_reports_a_failing_module_with_its_error_line(self):
+        # A note module renamed and alone lacks its own file. The message box
+        # of its failure is closed by the test prefix's user.
+        folder = module_folder(self, "Treble7.exe", file_name="Renamed.exe")
+        status, printed, _ = run_sample_host(folder / "Renamed.exe")
+        self.assertEqual(status, 1)
+        self.assertEqual(printed, "Renamed.exe failed, exit code 1: Treble7.exe: cannot start "
+                                  "audio: cannot open the resources of Treble7.exe: no such "
+                                  "file\r\n")
+        self.assertEqual((folder / "question.qzd").read_bytes(), SAMPLE_HOST_REQUEST)
+
+
+@windows_only
+class UnloadingEndsTheModule(unittest.TestCase):
+    """A note module whose window a host closes, or whose session ends, at
+    1 s ends as at its countdown's end: MIDI device closed, status 0, its
+    record whole; and at once."""
+
+    def check_closed_before_its_note(self, midi):
+        messages = [message for _, message, _ in midi]
+        self.assertEqual((messages[0], messages[-1]), ("open", "close"), midi)
+        self.assertNotIn("data", messages, "no note before the third second")
+
+    def test_the_host_closes_the_window(self):
+        folder = module_folder(self, "Treble7.exe")
+        status, printed, midi = run_sample_host(folder / "Treble7.exe", "1")
+        closed = re.match(r"wait limit: closed the module's windows at ([\d.]+) s, "
+                          r"it ended ([\d.]+) s later\r\n", printed)
+        self.assertTrue(closed, printed)
+        self.assertLess(float(closed[1]), 1.5)
+        self.assertLess(float(closed[2]), 0.5)
+        self.assertEqual(status, 0, printed)  # the record decoded, its picture loaded
+        self.assertRegex((folder / "question.qzd").read_bytes(), RECORD_LINE)
+        self.check_closed_before_its_note(midi)
+
+    def test_the_session_ends(self):
+        run = ModuleRun("Treble7.exe")
+        self.addCleanup(run.cleanup)
+        time.sleep(1)
+        ending = run_windows(HELPERS / "end_session.exe")
+        ended = time.monotonic()
+        run.wait()
+        self.assertEqual(ending.stdout.strip(), b"may end")
+        self.assertLess(time.monotonic() - ended, 0.5)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.record, RECORD_LINE)
+        self.check_closed_before_its_note(run.midi_messages())
 
 
 if __name__ == "__main__":

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The Wine prefix of one test run of the Windows build.
 
-    prefix.py DIR setup MIDI_DRIVER BOX_CLOSER   a new prefix in DIR, helpers in, warm
+    prefix.py DIR setup MIDI_DRIVER BOX_CLOSER ARCH
+                                                 a new prefix in DIR for ARCH (x86_64,
+                                                 i686), helpers in, warm
     prefix.py DIR run PROGRAM [ARGS...]          PROGRAM under Wine in that prefix
     prefix.py DIR cleanup                        stop its programs, remove DIR
 """
@@ -21,10 +23,10 @@ def main() -> int:
     folder, action, args = Path(sys.argv[1]), sys.argv[2], sys.argv[3:]
     if action == "setup":
         shutil.rmtree(folder, ignore_errors=True)
-        midi_driver, box_closer = args
+        midi_driver, box_closer, architecture = args
         # Opened here and left running: the tests of this run use it, and
         # cleanup stops it.
-        WinePrefix(folder, midi_driver, box_closer).open()
+        WinePrefix(folder, midi_driver, box_closer, architecture).open()
         return 0
     prefix = WinePrefix.kept_open_elsewhere(folder)
     if action == "run":
