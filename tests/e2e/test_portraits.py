@@ -43,7 +43,7 @@ class PortraitsEndToEnd(unittest.TestCase):
         from tools.portraits import likeness
         from tools.portraits.jpeg import decode
         provenance = likeness.read_provenance()
-        self.assertEqual(len(provenance), 79)
+        self.assertEqual(len(provenance), 82)
         resources = PLATFORM.resources(BIN_DIR / "portraits.exe")
         for number in sorted(provenance):
             carried = decode(resources[f"IMAGES/{number}"])
