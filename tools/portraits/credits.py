@@ -20,7 +20,8 @@ AGE_STATED_REPOSITORIES = {"jsonpassion/design-humanities-timeline"}
 # photographer: nothing dates them before 1900, so they are free as anonymous
 # works published more than 70 years ago, and a photographer's name, once
 # known, has to be checked against the rule.
-ANONYMOUS_PHOTOGRAPHS = {102, 106, 118, 127, 149, 150, 156, 171, 173, 175, 180, 182, 188, 193}
+ANONYMOUS_PHOTOGRAPHS = {102, 106, 116, 118, 127, 134, 143, 148, 149, 150, 156, 158, 159, 171, 173,
+                         175, 176, 180, 182, 188, 193}
 
 # What each repository's statement comes to, for the table; the statements
 # themselves are quoted above it.
