@@ -81,7 +81,7 @@ function fitPicture(picture, maxCssHeight) {
 
 function fitQuestionPicture() {
   const phone = window.innerWidth <= 700;
-  fitPicture($("picture"), Math.min(window.innerHeight * (phone ? 0.4 : 0.62), phone ? 300 : 400));
+  fitPicture($("picture"), Math.min(window.innerHeight * (phone ? 0.33 : 0.62), phone ? 300 : 400));
 }
 
 // Sound: one audio context, allowed to play by the pupil's first click.
