@@ -265,7 +265,6 @@ function showQuestion(next, receivedAt) {
   $("announce").textContent = `Question ${next.number} sur ${next.length}${NNBSP}: `
     + $("question").textContent;
   $("figure").hidden = !next.picture;
-  $("quiz").classList.toggle("with-picture", Boolean(next.picture));
   if (next.picture) {
     $("picture").src = next.picture;
     $("picture").alt = pictureAlt();
@@ -351,7 +350,6 @@ async function answer(place) {
 function advance() {
   if (busy) return;
   if (question && question.number === question.length) {
-    forgetQuestionSound();
     showSummary();
   } else {
     nextQuestion();
@@ -368,6 +366,7 @@ function duration(seconds) {
 }
 
 async function showSummary() {
+  forgetQuestionSound();
   busy = true;
   try {
     const summary = await call("GET", `/api/sessions/${session.id}/summary`);
