@@ -309,7 +309,7 @@ class WebHostInBrowser(unittest.TestCase):
         for viewport, size in VIEWPORTS.items():
             with self.subTest(viewport):
                 self.use_viewport(*size)
-                self.browser.get(self.url)
+                self.open_start_page()
                 self.wait_until(lambda: self.browser.find_elements(By.CSS_SELECTOR, ".pill"))
                 self.element("[data-module=treble2] span").click()
                 self.assert_in_view("#start")
@@ -376,6 +376,13 @@ class WebHostInBrowser(unittest.TestCase):
                 self.judge_and_go_on(record, answer_right=True, by_key=True)
 
     # Helpers.
+    def open_start_page(self) -> None:
+        """The start page as a new tab opens it, with nothing of this tab's
+        earlier sessions."""
+        self.browser.get(self.url)
+        self.browser.execute_script("sessionStorage.clear();")
+        self.browser.get(self.url)
+
     def use_viewport(self, width: int, height: int) -> None:
         """The page's size in CSS pixels, a phone's (touch, its own viewport) when narrow."""
         self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
