@@ -291,20 +291,6 @@ class WebHostInBrowser(unittest.TestCase):
             "return document.getElementById('picture').complete;"))
         self.assert_whole_scale("#picture")
 
-    def test_bad_requests_are_refused_naming_what_was_wrong(self):
-        cases = [({"module": "nope", "length": 3, "pupil": PUPIL}, 404,
-                  "Il n’y a pas de module «\u00a0nope\u00a0»."),
-                 ({"module": "oeuvres", "length": 0, "pupil": PUPIL}, 400,
-                  "Le nombre de questions doit être un nombre entier de 1 à 50.")]
-        for body, status, message in cases:
-            request = urllib.request.Request(self.url + "api/sessions",
-                                             data=json.dumps(body).encode(), method="POST",
-                                             headers={"Content-Type": "application/json"})
-            with self.subTest(body), self.assertRaises(urllib.error.HTTPError) as refused:
-                urllib.request.urlopen(request, timeout=10)
-            self.assertEqual(refused.exception.code, status)
-            self.assertIn(message, json.load(refused.exception)["error"])
-
     def test_each_screen_fits_the_phone_and_the_laptop_and_passes_the_checks(self):
         for viewport, size in VIEWPORTS.items():
             with self.subTest(viewport):
@@ -375,7 +361,56 @@ class WebHostInBrowser(unittest.TestCase):
                 # A session ended frees its place among the device's few.
                 self.judge_and_go_on(record, answer_right=True, by_key=True)
 
+    def test_bad_requests_are_refused_naming_what_was_wrong(self):
+        cases = [({"module": "nope", "length": 3, "pupil": PUPIL}, 404,
+                  "Il n’y a pas de module «\u00a0nope\u00a0»."),
+                 ({"module": "oeuvres", "length": 0, "pupil": PUPIL}, 400,
+                  "Le nombre de questions doit être un nombre entier de 1 à 50.")]
+        for body, status, message in cases:
+            request = urllib.request.Request(self.url + "api/sessions",
+                                             data=json.dumps(body).encode(), method="POST",
+                                             headers={"Content-Type": "application/json"})
+            with self.subTest(body), self.assertRaises(urllib.error.HTTPError) as refused:
+                urllib.request.urlopen(request, timeout=10)
+            self.assertEqual(refused.exception.code, status)
+            self.assertIn(message, json.load(refused.exception)["error"])
+
     # Helpers.
+    def element(self, selector: str):
+        return self.browser.find_element(By.CSS_SELECTOR, selector)
+
+    def answer_buttons(self):
+        return self.browser.find_elements(By.CSS_SELECTOR, ".answer")
+
+    def wait_until(self, condition, timeout=20, poll=0.5):
+        WebDriverWait(self.browser, timeout, poll).until(lambda _: condition())
+
+    def text_of(self, selector: str) -> str:
+        """The element's text as the page wrote it, its no-break spaces kept."""
+        return self.browser.execute_script(
+            "return document.querySelector(arguments[0]).textContent;", selector)
+
+    def assert_whole_scale(self, selector: str) -> None:
+        """The picture is drawn with a whole number of screen pixels for each of its own."""
+        drawn, natural = self.browser.execute_script(
+            "const picture = document.querySelector(arguments[0]);"
+            "return [picture.getBoundingClientRect().height * window.devicePixelRatio,"
+            " picture.naturalHeight];", selector)
+        self.assertAlmostEqual(drawn / natural, round(drawn / natural), delta=0.01)
+
+    def private_folder(self, literal: str) -> Path:
+        """The run folder of the module's latest question."""
+        records = list(self.work.glob(f"qz-serve-*/session-*/*/{EXCHANGE_FILE}"))
+        records = [record for record in records if (record.parent / literal).exists()]
+        self.assertTrue(records)
+        return max(records, key=lambda record: record.stat().st_mtime_ns).parent
+
+    def screenshot(self, name: str) -> None:
+        if SCREENSHOT_DIR:
+            Path(SCREENSHOT_DIR).mkdir(parents=True, exist_ok=True)
+            self.browser.save_screenshot(str(Path(SCREENSHOT_DIR) / f"{name}.png"))
+
+
     def open_start_page(self) -> None:
         """The start page as a new tab opens it, with nothing of this tab's
         earlier sessions."""
@@ -416,41 +451,6 @@ class WebHostInBrowser(unittest.TestCase):
             "  .catch((error) => done([String(error)]));", AXE_TAGS)
         self.assertEqual(violations, [], where)
         self.assertEqual(self.browser.execute_script(WEAK_CONTROL_BORDERS), [], where)
-
-    def element(self, selector: str):
-        return self.browser.find_element(By.CSS_SELECTOR, selector)
-
-    def answer_buttons(self):
-        return self.browser.find_elements(By.CSS_SELECTOR, ".answer")
-
-    def wait_until(self, condition, timeout=20, poll=0.5):
-        WebDriverWait(self.browser, timeout, poll).until(lambda _: condition())
-
-    def text_of(self, selector: str) -> str:
-        """The element's text as the page wrote it, its no-break spaces kept."""
-        return self.browser.execute_script(
-            "return document.querySelector(arguments[0]).textContent;", selector)
-
-    def assert_whole_scale(self, selector: str) -> None:
-        """The picture is drawn with a whole number of screen pixels for each of its own."""
-        drawn, natural = self.browser.execute_script(
-            "const picture = document.querySelector(arguments[0]);"
-            "return [picture.getBoundingClientRect().height * window.devicePixelRatio,"
-            " picture.naturalHeight];", selector)
-        self.assertAlmostEqual(drawn / natural, round(drawn / natural), delta=0.01)
-
-    def private_folder(self, literal: str) -> Path:
-        """The run folder of the module's latest question."""
-        records = list(self.work.glob(f"qz-serve-*/session-*/*/{EXCHANGE_FILE}"))
-        records = [record for record in records if (record.parent / literal).exists()]
-        self.assertTrue(records)
-        return max(records, key=lambda record: record.stat().st_mtime_ns).parent
-
-    def screenshot(self, name: str) -> None:
-        if SCREENSHOT_DIR:
-            Path(SCREENSHOT_DIR).mkdir(parents=True, exist_ok=True)
-            self.browser.save_screenshot(str(Path(SCREENSHOT_DIR) / f"{name}.png"))
-
 
 if __name__ == "__main__":
     unittest.main()
