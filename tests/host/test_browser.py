@@ -410,7 +410,6 @@ class WebHostInBrowser(unittest.TestCase):
             Path(SCREENSHOT_DIR).mkdir(parents=True, exist_ok=True)
             self.browser.save_screenshot(str(Path(SCREENSHOT_DIR) / f"{name}.png"))
 
-
     def open_start_page(self) -> None:
         """The start page as a new tab opens it, with nothing of this tab's
         earlier sessions."""
@@ -451,6 +450,7 @@ class WebHostInBrowser(unittest.TestCase):
             "  .catch((error) => done([String(error)]));", AXE_TAGS)
         self.assertEqual(violations, [], where)
         self.assertEqual(self.browser.execute_script(WEAK_CONTROL_BORDERS), [], where)
+
 
 if __name__ == "__main__":
     unittest.main()
