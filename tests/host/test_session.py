@@ -88,15 +88,15 @@ class SessionTest(unittest.TestCase):
         self.assertEqual(session.score(), 1)
 
         with self.results.path.open(encoding="utf-8-sig", newline="") as file:
-            rows = list(csv.reader(file))
+            rows = list(csv.reader(file, delimiter=";"))
         self.assertEqual(rows[0], COLUMNS)
         self.assertEqual([row[1:10:] for row in rows[1:]],
-                         [["Zoé", session.label, "Fake.exe", first.record["question"], "",
+                         [["Zoé", session.label, "Fake", first.record["question"], "",
                            "Deux", "Deux", "oui", rows[1][9]],
-                          ["Zoé", session.label, "Fake.exe", second.record["question"], "",
+                          ["Zoé", session.label, "Fake", second.record["question"], "",
                            "Un", "Deux", "non", rows[2][9]]])
         self.assertRegex(rows[1][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
-        self.assertRegex(rows[1][9], r"^\d+\.\d$")
+        self.assertRegex(rows[1][9], r"^\d+,\d$")
         self.assertNotIn(session.id, self.results.path.read_text(encoding="utf-8-sig"))
 
     def test_a_module_that_fails_shows_its_error_line_and_the_session_goes_on(self):
