@@ -449,10 +449,12 @@ function sessionGone(message) {
   $("next").focus();
 }
 
-// After a reload: the session this tab was playing, where it was.
+// After a reload (or back to the page): the session this tab was playing,
+// where it was. The address opened anew shows the start page.
 async function resume() {
   const stored = JSON.parse(sessionStorage.getItem(SESSION_KEY) || "null");
-  if (!stored) return;
+  const navigation = performance.getEntriesByType("navigation")[0];
+  if (!stored || (navigation && !["reload", "back_forward"].includes(navigation.type))) return;
   busy = true;
   try {
     const state = await call("GET", `/api/sessions/${encodeURIComponent(stored.id)}`);
