@@ -113,16 +113,23 @@ function showMissed(modules) {
         picture.alt = missed.place ? `Portée${NNBSP}: ${missed.right_answer}, ${missed.place}`
           : `Image${NNBSP}: ${missed.right_answer}`;
         picture.onerror = () => picture.remove();
+        if (missed.place) picture.className = "staff";
         item.append(picture);
       }
       const text = document.createElement("div");
-      const what = document.createElement("p");
-      what.textContent = missed.place ? `${missed.right_answer}, ${missed.place}`
-        : `${missed.question} ${missed.right_answer}`;
-      const times = document.createElement("p");
-      times.className = "count";
-      times.textContent = `manquée ${count(missed.wrong, "fois", "fois")} sur ${missed.asked}`;
-      text.append(what, times);
+      const line = (content, className = "") => {
+        const paragraph = document.createElement("p");
+        paragraph.textContent = content;
+        paragraph.className = className;
+        text.append(paragraph);
+      };
+      if (missed.place) {
+        line(`${missed.right_answer}, ${missed.place}`);
+      } else {
+        line(missed.question);
+        line(`Bonne réponse${NNBSP}: ${missed.right_answer}`);
+      }
+      line(`manquée ${count(missed.wrong, "fois", "fois")} sur ${missed.asked}`, "count");
       item.append(text);
       list.append(item);
     }
