@@ -38,8 +38,10 @@ class ResultsLog:
     def __init__(self, path: Path):
         self.path = path
         self._lock = threading.Lock()
-        self._rows: list[dict[str, str]] = []  # read back so far, for the teacher's page
-        self._read_to = 0
+        # Where each day's rows are in the file, for the teacher's page: a
+        # year of a class is read back a day at a time, never held whole.
+        self._days: dict[str, list[list[int]]] = {}
+        self._indexed_to = 0
 
     def open_or_create(self, titles: dict[str, str] | None = None) -> Path | None:
         """Creates the file with its header if it has none. A file of the
@@ -67,22 +69,41 @@ class ResultsLog:
         with self._lock, self._open() as file:
             csv.writer(file, delimiter=DELIMITER).writerow([cell(value) for value in row])
 
-    def rows(self) -> list[dict[str, str]]:
-        """Every row of the file, as written (cells as the spreadsheet sees
-        them); only what was appended since the last call is read."""
+    def days(self) -> list[str]:
+        """The days ("YYYY-MM-DD") the file has answers of, latest first."""
         with self._lock:
-            size = self.path.stat().st_size
-            if size < self._read_to:  # replaced: read it all again
-                self._rows, self._read_to = [], 0
+            self._index()
+            return sorted(self._days, reverse=True)
+
+    def rows(self, day: str) -> list[dict[str, str]]:
+        """The rows of one day, as written (cells as the spreadsheet sees them)."""
+        with self._lock:
+            self._index()
+            chunks = []
             with self.path.open("rb") as file:
-                file.seek(self._read_to)
-                data = file.read()
-            self._read_to += len(data)
-            text = data.decode("utf-8")
-            reader = csv.reader(io.StringIO(text.removeprefix(BOM)), delimiter=DELIMITER)
-            self._rows += [dict(zip(COLUMNS, row)) for row in reader
-                           if row and row != COLUMNS and len(row) == len(COLUMNS)]
-            return list(self._rows)
+                for start, end in self._days.get(day, []):
+                    file.seek(start)
+                    chunks.append(file.read(end - start).decode("utf-8"))
+        reader = csv.reader(io.StringIO("".join(chunks)), delimiter=DELIMITER)
+        return [dict(zip(COLUMNS, row)) for row in reader if len(row) == len(COLUMNS)]
+
+    def _index(self) -> None:
+        """Notes where the lines appended since the last call are; a row is
+        one line (no cell holds a line break) starting with its date."""
+        if self.path.stat().st_size < self._indexed_to:  # replaced: index it again
+            self._days, self._indexed_to = {}, 0
+        with self.path.open("rb") as file:
+            file.seek(self._indexed_to)
+            for line in file:
+                start, self._indexed_to = self._indexed_to, self._indexed_to + len(line)
+                day = line[:10].decode(errors="replace")
+                if not re.fullmatch(r"\d{4}-\d\d-\d\d", day) or not line.endswith(b"\n"):
+                    continue
+                spans = self._days.setdefault(day, [])
+                if spans and spans[-1][1] == start:
+                    spans[-1][1] = self._indexed_to
+                else:
+                    spans.append([start, self._indexed_to])
 
     def _header(self) -> dict[str, list[str]]:
         with self.path.open(encoding="utf-8-sig", newline="") as file:

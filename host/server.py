@@ -56,6 +56,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
 from host.modules import ModuleInfo, PictureError, SoundError, catalogue, extract_picture
+from host.results import ResultsLog
 from host.session import (MAX_LENGTH, PUPIL_NAME, Question, Session, SessionError, SessionGone,
                           SessionLimit)
 from host.sound import SoundLibrary
@@ -201,23 +202,18 @@ def staff_place(identifies: str) -> str | None:
         f"au-dessus de la {ordinal(ledger)} ligne supplémentaire au-dessus"
 
 
-def class_view(rows: list[dict[str, str]], modules: list[ModuleInfo],
-               day: str | None = None) -> dict:
+def class_view(results: ResultsLog, modules: list[ModuleInfo], day: str | None = None) -> dict:
     """One day's results per pupil and per module (today's by default), and
     for each module the questions missed most, as the teacher's page shows
     them. Rows of older hosts name their module by its file."""
     known = {info.title: info for info in modules} | {info.file.name: info for info in modules}
-    days = sorted({row["date"][:10] for row in rows}, reverse=True)
     day = day or date.today().isoformat()
+    rows = results.rows(day)
     pupils: dict[str, dict] = {}
     by_module: dict[str, dict] = {}
     asked: dict[str, Counter] = {}
     missed: dict[str, Counter] = {}
-    answers = 0
     for row in rows:
-        if not row["date"].startswith(day):
-            continue
-        answers += 1
         right = row["juste"] == "oui"
         info = known.get(row["module"])
         title = info.title if info else row["module"]
@@ -245,7 +241,7 @@ def class_view(rows: list[dict[str, str]], modules: list[ModuleInfo],
             for (question, identifies, answer), wrong
             in missed.get(title, Counter()).most_common(MISSED_SHOWN)]
     order = {info.title: index for index, info in enumerate(modules)}
-    return {"day": day, "days": days, "answers": answers, "pupils": list(pupils.values()),
+    return {"day": day, "days": results.days(), "answers": len(rows), "pupils": list(pupils.values()),
             "modules": sorted(by_module.values(),
                               key=lambda module: (order.get(module["module"], len(order)),
                                                   module["module"]))}
@@ -524,8 +520,7 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
     def teacher_class(self) -> None:
         self._require_teacher()
         day = next(iter(re.findall(r"(?:^|&)day=(\d{4}-\d\d-\d\d)(?:&|$)", self.query)), None)
-        view = class_view(self.server.sessions.results.rows(), catalogue(self.server.bin_dir),
-                          day)
+        view = class_view(self.server.sessions.results, catalogue(self.server.bin_dir), day)
         self._send_json(view | {"live_sessions": self.server.sessions.live_count(),
                                 "join": self.server.join_url,
                                 "assignment": self._assignment(),
