@@ -167,6 +167,7 @@ async function load() {
     showDays(view);
     showAssignment(view);
     $("join-address").textContent = view.join;
+    $("join-local").hidden = !/^http:\/\/(127\.|\[::1\])/.test(view.join);
     $("join").hidden = false;
     drawChart(pupils);
     const rows = $("pupils").tBodies[0];

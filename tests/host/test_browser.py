@@ -22,7 +22,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from host.record import EXCHANGE_FILE, parse_record
 from host.results import ResultsLog
@@ -319,6 +319,23 @@ class WebHostInBrowser(unittest.TestCase):
             "return [...document.querySelectorAll('#missed-most img, #join-code')]"
             ".every((image) => image.complete && image.naturalWidth > 0);"))
         self.screenshot("teacher")
+        # The assignment the teacher sets is the pupils' first offer.
+        Select(self.element("#assign-module")).select_by_value("oeuvres")
+        self.element("#assign-length").clear()
+        self.element("#assign-length").send_keys("2")
+        self.element("#assign-set").click()
+        self.wait_until(lambda: "Compositeurs et œuvres, 2\u00a0questions"
+                        in self.text_of("#assign-now"))
+        self.addCleanup(lambda: self.browser.get(self.url + "enseignant") or self.wait_until(
+            lambda: self.element("#assign-clear").is_enabled()) or
+            self.element("#assign-clear").click())
+        self.browser.get(self.url)
+        self.wait_until(lambda: self.element("#assignment").is_displayed())
+        self.assertEqual(self.element("#assignment-text").text, "Compositeurs et œuvres, 2 questions")
+        self.element("#pupil").clear()
+        self.element("#pupil").send_keys(PUPIL)
+        self.element("#assignment-start").click()
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 2")
 
     # Helpers.
     def other_host(self, work: Path, port: int) -> subprocess.Popen:
