@@ -237,11 +237,12 @@ def class_view(results: ResultsLog, modules: list[ModuleInfo], day: str | None =
              "place": staff_place(identifies) if module["kind"] == "notes" else None,
              "picture": f"/api/teacher/pictures/{module['name']}/{identifies}"
              if module["name"] and module["kind"] in ("notes", "portraits", "instruments")
-             and re.fullmatch(r"[\w.-]{1,40}", identifies) else None}
+             and re.fullmatch(r"[\w.-]{1,40}", identifies, re.ASCII) else None}
             for (question, identifies, answer), wrong
             in missed.get(title, Counter()).most_common(MISSED_SHOWN)]
     order = {info.title: index for index, info in enumerate(modules)}
-    return {"day": day, "days": results.days(), "answers": len(rows), "pupils": list(pupils.values()),
+    return {"day": day, "days": results.days(), "answers": len(rows),
+            "pupils": list(pupils.values()),
             "modules": sorted(by_module.values(),
                               key=lambda module: (order.get(module["module"], len(order)),
                                                   module["module"]))}
@@ -439,11 +440,14 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
 
     def _assignment(self) -> dict | None:
         """The class's assignment, while its module is built."""
-        assignment = self.server.state.assignment
-        for module in catalogue(self.server.bin_dir) if assignment else []:
+        assignment = self.server.state.assignment or {}
+        length = assignment.get("length")
+        if isinstance(length, bool) or not isinstance(length, int) or \
+                not 1 <= length <= MAX_LENGTH:
+            return None
+        for module in catalogue(self.server.bin_dir):
             if module.name == assignment.get("name"):
-                return {"name": module.name, "title": module.title,
-                        "length": assignment.get("length")}
+                return {"name": module.name, "title": module.title, "length": length}
         return None
 
     def start_session(self) -> None:

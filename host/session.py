@@ -482,8 +482,8 @@ class Sessions:
         with self._lock:
             session = self._sessions.get(session_id)
         if session is None:
-            raise SessionGone("Cette session n’existe plus : le serveur a peut-être redémarré, "
-                              "ou elle était abandonnée depuis trop longtemps.")
+            raise SessionGone("Cette session n’existe plus : le serveur a peut-être "
+                              "redémarré, ou elle était abandonnée depuis trop longtemps.")
         return session
 
     def live_count(self) -> int:

@@ -217,7 +217,7 @@ async function startSession(module, length = Number($("length").value),
     lost = null;
     localStorage.setItem(NAME_KEY, pupil);
     sessionStorage.setItem(SESSION_KEY, JSON.stringify(
-      {id: session.id, name: module, length, pupil}));
+      {id: session.id, name: module, module: session.module, length, pupil}));
     $("quiz-title").textContent = session.module;
     show("quiz");
     busy = false;
@@ -436,6 +436,9 @@ function sessionGone(message) {
   clearTimeout(pollTimer);
   stopSound();
   show("quiz");
+  $("quiz-title").textContent = from.module || "";
+  $("progress").textContent = "";
+  $("score").textContent = "";
   $("question").textContent = "Cette session s’est arrêtée.";
   $("figure").hidden = true;
   $("listen").hidden = true;

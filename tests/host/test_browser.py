@@ -314,7 +314,8 @@ class WebHostInBrowser(unittest.TestCase):
         missed = self.element("#missed-most")
         self.assertIn("Mi, 4e interligne", missed.text)
         self.assertIn("manquée 3\u00a0fois sur 3", self.text_of("#missed-most"))
-        self.assertRegex(self.text_of("#class-lead"), r"\d+\u00a0élèves, \d+\u00a0sessions? en cours")
+        self.assertRegex(self.text_of("#class-lead"),
+                         r"\d+\u00a0élèves, \d+\u00a0sessions? en cours")
         self.wait_until(lambda: self.browser.execute_script(
             "return [...document.querySelectorAll('#missed-most img, #join-code')]"
             ".every((image) => image.complete && image.naturalWidth > 0);"))
@@ -331,7 +332,8 @@ class WebHostInBrowser(unittest.TestCase):
             self.element("#assign-clear").click())
         self.browser.get(self.url)
         self.wait_until(lambda: self.element("#assignment").is_displayed())
-        self.assertEqual(self.element("#assignment-text").text, "Compositeurs et œuvres, 2 questions")
+        self.assertEqual(self.element("#assignment-text").text,
+                         "Compositeurs et œuvres, 2 questions")
         self.element("#pupil").clear()
         self.element("#pupil").send_keys(PUPIL)
         self.element("#assignment-start").click()
