@@ -185,7 +185,10 @@ def staff_place(identifies: str) -> str | None:
     if not match:
         return None
     step = int(match[1]) - 10  # even on a line, odd in a space
-    ordinal = lambda n: "1re" if n == 1 else f"{n}e"  # noqa: E731
+
+    def ordinal(number: int) -> str:
+        return "1re" if number == 1 else f"{number}e"
+
     if 0 <= step <= 8:
         return f"{ordinal(step // 2 + 1)} ligne" if step % 2 == 0 else \
             f"{ordinal(step // 2 + 1)} interligne"
@@ -196,10 +199,10 @@ def staff_place(identifies: str) -> str | None:
     if step < 0:
         ledger = -step // 2
         return f"{ordinal(ledger)} ligne supplémentaire en dessous" if step % 2 == 0 else \
-            f"sous la {ordinal(ledger)} ligne supplémentaire en dessous"
+            f"sous la {ordinal(ledger)} ligne supplémentaire"
     ledger = (step - 8) // 2
     return f"{ordinal(ledger)} ligne supplémentaire au-dessus" if step % 2 == 0 else \
-        f"au-dessus de la {ordinal(ledger)} ligne supplémentaire au-dessus"
+        f"au-dessus de la {ordinal(ledger)} ligne supplémentaire"
 
 
 def class_view(results: ResultsLog, modules: list[ModuleInfo], day: str | None = None) -> dict:

@@ -335,7 +335,7 @@ class ServerTest(unittest.TestCase):
         self.assertEqual([(missed["right_answer"], missed["place"], missed["wrong"],
                            missed["asked"]) for missed in notes["missed"]],
                          [("Mi", "4e interligne", 2, 2),
-                          ("Mi", "sous la 3e ligne supplémentaire en dessous", 1, 1)])
+                          ("Mi", "sous la 3e ligne supplémentaire", 1, 1)])
         status, headers, _ = self.request("GET", notes["missed"][0]["picture"])
         self.assertEqual(status, 404)  # the stand-in carries no picture; the route exists
         earlier = json.loads(self.request("GET", f"/api/teacher/class?day={yesterday}")[2])
