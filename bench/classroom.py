@@ -14,7 +14,8 @@ the sound is fetched after, as the page does. Prints the starts refused,
 next-to-shown median and 95th percentile per kind of module, and, at their
 peak, the host's memory, its module processes and private sound servers.
 Fails (exit 1, with the counts) on any start refused, any call the host
-refused or did not answer, or any answer missing from the results file.
+refused or did not answer, any question a module could not put, or any
+answer missing from the results file.
 """
 
 import argparse
@@ -107,6 +108,7 @@ class Pupil(threading.Thread):
                 threading.Thread(target=self.call, args=("GET", question["sound"]),
                                  daemon=True).start()
             if question.get("error"):
+                self.errors.append(f"{self.address} question {number}: {question['error']}")
                 continue
             self.following = question.get("running", False)
             if self.paced:
@@ -220,12 +222,13 @@ def main() -> None:
           f"{peaks.sound_servers} private sound servers ({peaks.sound_servers_mb:.0f} MB)")
     answered = sum(pupil.answered for pupil in pupils)
     print(f"answers taken {answered}, missing from the results file {missing}; "
-          f"calls refused or unanswered {len(errors)}")
+          f"calls refused or unanswered, or questions not put {len(errors)}")
     for line in errors[:20]:
         print(f"  {line}")
     if refused or errors or missing:
         sys.exit(f"classroom: FAILED: {len(refused)} starts refused, {len(errors)} calls "
-                 f"refused or unanswered, {missing} answers missing from the results file")
+                 f"refused or unanswered or questions not put, {missing} answers missing "
+                 f"from the results file")
 
 
 if __name__ == "__main__":
