@@ -255,9 +255,10 @@ class WebHostInBrowser(unittest.TestCase):
         self.start("oeuvres", 3)
         self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3")
         asked = self.element("#question").text
-        self.browser.refresh()
-        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3"
-                        and self.element("#question").text == asked)
+        for _ in range(5):
+            self.browser.refresh()
+            self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3"
+                            and self.element("#question").text == asked)
         self.assertEqual(self.element("#quiz-title").text, "Compositeurs et œuvres")
         # A new tab each time: a new session, the browser's earlier ones closed.
         live = self.teacher_view()["live_sessions"]
