@@ -4,6 +4,7 @@
 #include <array>
 
 #include "resource_format/byte_order.hpp"
+#include "resource_format/escaped.hpp"
 
 namespace qz {
 namespace {
@@ -24,16 +25,8 @@ std::string read_range(const RandomAccessBytes& file, std::uint64_t offset, std:
   return bytes;
 }
 
-// An entry name fit for an error line: control bytes shown as '?'.
-std::string printable(std::string_view name) {
-  std::string shown(name.substr(0, 80));
-  std::replace_if(
-      shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
-  return shown;
-}
-
 [[noreturn]] void entry_fault(std::string_view name, const std::string& fault) {
-  throw DamagedArchive("entry " + printable(name) + ": " + fault);
+  throw DamagedArchive("entry " + escaped(name) + ": " + fault);
 }
 
 struct EndRecord {
