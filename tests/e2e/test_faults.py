@@ -17,7 +17,7 @@ from pathlib import Path
 
 from tests.e2e.sound import SOUNDFONT, PrivateSoundServer
 from tests.e2e.support import (BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE,
-                               ModuleRun, damage_resources)
+                               ModuleRun, damage_resources, program)
 
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
 # What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
@@ -68,6 +68,22 @@ class ExchangeFileFaults(unittest.TestCase):
         self.assertEqual(only_line(run),
                          "oeuvres.exe: cannot read question.qzd: not a regular file (a FIFO)")
 
+
+    def test_a_closed_error_stream_leaves_the_status_and_the_host_record(self):
+        # The host stopped reading: the error line's write fails quietly.
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        folder = Path(tempfile.mkdtemp(prefix="qz-pipe-"))
+        self.addCleanup(shutil.rmtree, folder)
+        shutil.copy(BIN_DIR / "oeuvres.exe", folder)
+        (folder / "question.qzd").write_bytes(b"1,2,3,4,5,6,7,8\r\n")
+        try:
+            status = subprocess.run([str(folder / "oeuvres.exe")], stderr=write_end,
+                                    timeout=10).returncode
+        finally:
+            os.close(write_end)
+        self.assertEqual(status, 1)
+        self.assertEqual((folder / "question.qzd").read_bytes(), b"1,2,3,4,5,6,7,8\r\n")
 
     def test_a_folder_without_write_permission_is_named_as_the_cause(self):
         # Root writes in any folder: the module runs as nobody then.
@@ -163,10 +179,14 @@ class SoundStartFaults(unittest.TestCase):
         garbage = folder / "garbage.sf2"
         garbage.write_bytes(os.urandom(4096))
         runs = {
-            "garbage soundfont": (self.run_treble7(soundfont=garbage),
+            "garbage soundfont": (self.run_treble7(soundfont=garbage), "cannot start audio: "
                                   f"soundfont {garbage} is not a SoundFont file"),
             "missing library": (self.run_treble7(library=folder / "libfluidsynth.so.3"),
-                                f"synthesizer library {folder}/libfluidsynth.so.3 is missing"),
+                                "cannot start audio: synthesizer library "
+                                f"{folder}/libfluidsynth.so.3 is missing"),
+            "library a folder": (self.run_treble7(library=folder), "cannot start audio: "
+                                 f"synthesizer library {folder} cannot be read: not a regular "
+                                 "file (a folder)"),
             "damaged archive": (
                 self.run_treble7(prepare=lambda f: damage_archive(f / "Treble7.exe",
                                                                   "DMSEG/15_DO", "size")),
@@ -176,7 +196,7 @@ class SoundStartFaults(unittest.TestCase):
         for name, (run, cause) in runs.items():
             with self.subTest(name):
                 self.assertNotEqual(run.returncode, 0)
-                self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: " + cause)
+                self.assertEqual(only_line(run), "Treble7.exe: " + cause)
                 self.assertEqual(run.record, HOST_RECORD)
                 self.assertLess(run.seconds, 2.5)
 
@@ -202,6 +222,9 @@ class SoundStartFaults(unittest.TestCase):
             "a library it needs missing": (self.run_treble7(library=needs_missing),
                                            "libinstpatcX-1.0.so"),
             "another library": (self.run_treble7(library=zlib), "has no fluid_set_log_function"),
+            "a library raising SIGFPE": (
+                self.run_treble7(library=FIXTURES_DIR / "libdivide_by_zero.so"),
+                "is cut short or damaged (SIGFPE while loading it)"),
         }
         for name, (run, cause) in runs.items():
             with self.subTest(name):
@@ -224,14 +247,23 @@ class ModuleFileFaults(unittest.TestCase):
                 self.assertEqual(run.record, HOST_RECORD)
                 self.assertLess(run.seconds, 2.5)
 
+    def test_a_sound_that_fails_at_the_press_leaves_the_new_record_and_status_2(self):
+        run = ModuleRun("Treble7.exe", keep_literal_copy=True, program=program("failing_press"))
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=60)
+        self.assertEqual(run.returncode, 2)
+        self.assertEqual(only_line(run), "Treble7.exe: cannot play \"" + run.fields()[7] +
+                                         "\": the output device went away")
+        self.assertLess(run.seconds, 4.5, "ended at the press, not at the countdown's end")
+
     def test_a_renamed_module_alone_fails_at_start_for_want_of_its_own_file(self):
         # Its sounds are in the file its records name, Treble7.exe.
         run = ModuleRun("Treble7.exe", file_name="renamed-module" + PLATFORM.program_suffix)
         self.addCleanup(run.cleanup)
         run.wait(timeout=60)
         self.assertNotEqual(run.returncode, 0)
-        self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: cannot open the "
-                                         "resources of Treble7.exe: no such file")
+        self.assertEqual(only_line(run), "Treble7.exe: cannot open the resources of "
+                                         "Treble7.exe: no such file")
         self.assertEqual(run.record, HOST_RECORD)
         self.assertLess(run.seconds, 2.5)
 
@@ -249,16 +281,51 @@ class SoundServerFaults(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertLess(run.seconds, 6.0, "the module outlived its countdown by over a second")
 
-    def test_a_sound_server_that_refuses_at_first_is_asked_again_within_two_seconds(self):
-        server = PrivateSoundServer(start=False)
-        self.addCleanup(server.close)
-        run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
-        self.addCleanup(run.cleanup)
-        time.sleep(0.3)
-        server.start()
-        run.wait(timeout=30)
-        self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertEqual(run.stderr, b"")
+    def hold_clients(self, server, count):
+        """`count` connections that never say a word, as idle clients."""
+        clients = []
+        for _ in range(count):
+            client = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            client.connect(server.address.removeprefix("unix:"))
+            clients.append(client)
+        time.sleep(0.2)  # accepted by the server
+        return clients
+
+    def test_a_sound_server_that_refuses_for_a_moment_is_asked_again_within_two_seconds(self):
+        # Not started yet, or its table of 64 clients full, for 0.3 to 0.5 s.
+        for case in ("not started", "at its client limit"):
+            with self.subTest(case):
+                server = PrivateSoundServer(start=case != "not started")
+                self.addCleanup(server.close)
+                clients = self.hold_clients(server, 64) if server.process else []
+                run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+                self.addCleanup(run.cleanup)
+                time.sleep(0.5 if clients else 0.3)
+                for client in clients:
+                    client.close()
+                if not server.process:
+                    server.start()
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, b"")
+
+    def test_a_module_stopped_before_its_record_keeps_the_host_record(self):
+        # It waits for a sound server not yet started when the signal comes.
+        for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(stop.name):
+                server = PrivateSoundServer(start=False)
+                self.addCleanup(server.close)
+                run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+                self.addCleanup(run.cleanup)
+                time.sleep(0.3)
+                run.process.send_signal(stop)
+                server.start()
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(only_line(run), "Treble7.exe: cannot write question.qzd: "
+                                                 f"stopped by {stop.name} before the record "
+                                                 "was written")
+                self.assertEqual(run.record, HOST_RECORD)
 
     def test_the_sound_clients_own_messages_never_reach_the_standard_error_stream(self):
         # As nobody, with a home the sound client cannot read its cookie from.
