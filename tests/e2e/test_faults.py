@@ -61,12 +61,19 @@ class ExchangeFileFaults(unittest.TestCase):
         self.addCleanup(run.cleanup)
         return run.wait(timeout=10)
 
-    def test_a_fifo_as_exchange_file_is_refused_without_waiting_for_a_writer(self):
-        run = self.run_module(host_content=None,
-                              prepare=lambda folder: os.mkfifo(folder / "question.qzd"))
-        self.assertNotEqual(run.returncode, 0)
-        self.assertEqual(only_line(run),
-                         "oeuvres.exe: cannot read question.qzd: not a regular file (a FIFO)")
+    def test_a_fifo_or_socket_as_exchange_file_is_refused_naming_what_it_is(self):
+        # Without waiting for a FIFO's writer; a socket cannot even be opened.
+        def make_socket(path):
+            listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            self.addCleanup(listener.close)
+            listener.bind(str(path))
+        for kind, make in (("a FIFO", os.mkfifo), ("a socket", make_socket)):
+            with self.subTest(kind):
+                run = self.run_module(host_content=None,
+                                      prepare=lambda folder, make=make: make(folder / "question.qzd"))
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(only_line(run), "oeuvres.exe: cannot read question.qzd: not a "
+                                                 f"regular file ({kind})")
 
 
     def test_a_closed_error_stream_leaves_the_status_and_the_host_record(self):
