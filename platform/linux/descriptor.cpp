@@ -32,7 +32,7 @@ std::runtime_error errno_error(int error) {
   return std::runtime_error(std::strerror(error));
 }
 
-int open_regular_file(const std::string& path) {
+int open_regular_file(const std::string& path, std::uint64_t* size) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   struct stat info {};
   if (fd.get() < 0) {
@@ -53,6 +53,9 @@ int open_regular_file(const std::string& path) {
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
     throw errno_error(errno);
+  }
+  if (size != nullptr) {
+    *size = static_cast<std::uint64_t>(info.st_size);
   }
   return fd.release();
 }
