@@ -48,7 +48,8 @@ std::string KeptMessages::first_line() const {
 }
 
 std::string KeptMessages::all_lines() const {
-  std::string_view text = kept();
+  const std::string all = kept();
+  std::string_view text = all;
   std::string lines;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());

@@ -33,7 +33,10 @@ void on_fault(int signal_number, siginfo_t* info, void* /*context*/) {
   if (loading != nullptr) {
     // The faulting instruction (SIGFPE, SIGILL) or memory (SIGBUS, SIGSEGV);
     // nothing for SIGABRT.
-    fault_address = signal_number != SIGABRT ? reinterpret_cast<std::uintptr_t>(info->si_addr) : 0;
+    fault_address =
+        signal_number != SIGABRT
+            ? reinterpret_cast<std::uintptr_t>(info->si_addr)  // NOLINT: an address, as a number
+            : 0;
     // Out of the dynamic loader, back to the load that failed.
     // NOLINTNEXTLINE(cert-err52-cpp,cppcoreguidelines-pro-bounds-array-to-pointer-decay)
     siglongjmp(*loading, signal_number);

@@ -36,7 +36,7 @@ std::string signal_name(std::uint32_t number) {
 
 }  // namespace
 
-StopSignals::StopSignals(Clock& clock) : clock_(clock), descriptor_(-1) {
+StopSignals::StopSignals(Clock& clock) : clock_(clock) {
   const sigset_t set = stop_set();
   if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) {
     throw std::runtime_error(std::string("cannot block the stop signals: ") + std::strerror(errno));

@@ -29,7 +29,7 @@ class StopSignals final : public CloseRequests {
   std::optional<std::string> wait(int timeout_ms);
 
   Clock& clock_;
-  int descriptor_;
+  int descriptor_ = -1;
 };
 
 }  // namespace qz::platform
