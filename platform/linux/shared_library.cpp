@@ -10,7 +10,9 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
+#include "platform/linux/descriptor.hpp"
 #include "platform/linux/kept_messages.hpp"
 
 namespace qz::platform {
@@ -114,6 +116,39 @@ std::optional<std::string> file_mapped_at(std::uintptr_t address) {
   return std::nullopt;
 }
 
+// The loader's reason for a library it needs, put right where it is wrong:
+// a library found in the loader's cache but unreadable is sought on in the
+// default folders, and then reported as missing. It is named as there and
+// unreadable instead, with the reason it cannot be read.
+std::string loader_reason(const std::string& reason, const std::string& library) {
+  const std::string missing = ": cannot open shared object file: No such file or directory";
+  if (reason.size() <= missing.size() ||
+      reason.compare(reason.size() - missing.size(), missing.size(), missing) != 0) {
+    return reason;
+  }
+  const std::string name = reason.substr(0, reason.size() - missing.size());
+  if (name.find('/') != std::string::npos) {
+    return reason;
+  }
+  // FluidSynth's own folder (the architecture's: /usr/lib/x86_64-linux-gnu),
+  // its /lib twin, and the folders of no architecture.
+  const std::string folder = library.substr(0, library.rfind('/'));
+  const std::string architecture = folder.substr(folder.rfind('/') + 1);
+  for (const std::string& candidate :
+       {folder, "/lib/" + architecture, std::string("/usr/lib"), std::string("/lib")}) {
+    const std::string path = candidate + "/" + name;
+    try {
+      const FileDescriptor fd(open_regular_file(path));
+      return reason;  // there and readable: the loader's reason stands
+    } catch (const std::runtime_error& error) {
+      if (std::string_view(error.what()) != "no such file") {
+        return name + ": cannot read " + path + ": " + error.what();
+      }
+    }
+  }
+  return reason;
+}
+
 }  // namespace
 
 SharedLibrary::SharedLibrary(std::string file) : file_(std::move(file)) {
@@ -151,7 +186,8 @@ SharedLibrary::SharedLibrary(std::string file) : file_(std::move(file)) {
                              signal_name(fault) + " while loading it)" + also_printed);
   }
   if (handle_ == nullptr) {
-    throw std::runtime_error("cannot load " + file_ + ": " + ::dlerror() + also_printed);
+    throw std::runtime_error("cannot load " + file_ + ": " + loader_reason(::dlerror(), file_) +
+                             also_printed);
   }
 }
 

@@ -233,6 +233,20 @@ class SoundStartFaults(unittest.TestCase):
                 self.run_treble7(library=FIXTURES_DIR / "libdivide_by_zero.so"),
                 "is cut short or damaged (SIGFPE while loading it)"),
         }
+        if os.geteuid() == 0 and shutil.which("unshare"):
+            # One it needs unreadable, for nobody, in a mount namespace of its own.
+            needed = next(FLUIDSYNTH.parent.glob("libinstpatch-1.0.so.?"))
+            unreadable = folder / "unreadable.so"
+            unreadable.write_bytes(b"")
+            unreadable.chmod(0)
+            def prepare(module_folder):
+                module_folder.chmod(0o777)
+                (module_folder / "question.qzd").chmod(0o666)
+            wrapper = ["unshare", "-m", "sh", "-c", f'mount --bind "{unreadable}" "{needed}" && '
+                       'exec setpriv --reuid=65534 --regid=65534 --clear-groups -- "$0" "$@"']
+            runs["a library it needs unreadable"] = (
+                self.run_treble7(prepare=prepare, wrapper=wrapper),
+                f"{needed.name}: cannot read {needed}: Permission denied")
         for name, (run, cause) in runs.items():
             with self.subTest(name):
                 self.assertEqual(run.returncode, 1, "no crash")
