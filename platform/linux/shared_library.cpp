@@ -136,13 +136,19 @@ std::string loader_reason(const std::string& reason, const std::string& library)
   const std::string architecture = folder.substr(folder.rfind('/') + 1);
   for (const std::string& candidate :
        {folder, "/lib/" + architecture, std::string("/usr/lib"), std::string("/lib")}) {
-    const std::string path = candidate + "/" + name;
+    std::string path = candidate;
+    path += '/';
+    path += name;
     try {
       const FileDescriptor fd(open_regular_file(path));
       return reason;  // there and readable: the loader's reason stands
     } catch (const std::runtime_error& error) {
       if (std::string_view(error.what()) != "no such file") {
-        return name + ": cannot read " + path + ": " + error.what();
+        std::string unreadable = name;
+        unreadable += ": cannot read " + path;
+        unreadable += ": ";
+        unreadable += error.what();
+        return unreadable;
       }
     }
   }
