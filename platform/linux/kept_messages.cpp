@@ -15,6 +15,11 @@
 namespace qz::platform {
 
 KeptMessages::KeptMessages() : kept_(::memfd_create("kept messages", MFD_CLOEXEC)) {
+  if (kept_ < 0 && errno != EMFILE && errno != ENFILE) {
+    // No memory files here (an old kernel, a sandbox): the messages are
+    // dropped rather than kept, and never printed.
+    kept_ = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  }
   if (kept_ >= 0) {
     (void)std::fflush(stderr);
     saved_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);

@@ -9,7 +9,8 @@ namespace qz::platform {
 // in a file of its own instead, to fold into the module's one error line.
 // Throws std::runtime_error when no file can be opened for them (the
 // process's open-file limit reached): what they would have printed would
-// otherwise reach the stream.
+// otherwise reach the stream. Where the system has no memory files they are
+// dropped, not kept.
 class KeptMessages {
  public:
   KeptMessages();
