@@ -1,7 +1,8 @@
 """Faults injected from outside into real module runs. Each test is named by
-the fault it guards against; each fails the same way: non-zero status, one
-error line, the host's record intact (or, where the module succeeds, a whole
-new record and nothing else left behind)."""
+the fault it guards against; each fails the same way: status 1, one error
+line, the host's record intact (or, where the module succeeds, a whole new
+record and nothing else left behind; where only its sound fails after the
+record, status 2, one line and the new record)."""
 
 import os
 import shutil
