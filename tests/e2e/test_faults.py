@@ -365,6 +365,20 @@ class SoundServerFaults(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stderr, b"")
 
+    def test_an_open_file_limit_fails_start_up_on_one_line(self):
+        # With 5 files the client's messages cannot be kept; with 7 the
+        # client prints them and they are folded into the line.
+        for limit in (5, 7):
+            with self.subTest(limit=limit):
+                run = ModuleRun("instruments.exe", wrapper=[
+                    "sh", "-c", f'ulimit -n {limit} && exec "$0" "$@"'])
+                self.addCleanup(run.cleanup)
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 1)
+                self.assertRegex(only_line(run), "^instruments.exe: cannot start audio: cannot "
+                                                 r"start the sound client \(PulseAudio\)")
+                self.assertEqual(run.record, HOST_RECORD)
+
     def test_a_sound_server_that_never_answers_fails_start_up_within_seconds(self):
         folder = Path(tempfile.mkdtemp(prefix="qz-mute-"))
         self.addCleanup(shutil.rmtree, folder)
