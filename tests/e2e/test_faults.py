@@ -233,6 +233,9 @@ class SoundStartFaults(unittest.TestCase):
             "a library raising SIGFPE": (
                 self.run_treble7(library=FIXTURES_DIR / "libdivide_by_zero.so"),
                 "is cut short or damaged (SIGFPE while loading it)"),
+            "a library printing and raising SIGABRT": (
+                self.run_treble7(library=FIXTURES_DIR / "libabort_loudly.so"),
+                "(SIGABRT while loading it) (libabort_loudly: a table is damaged)"),
         }
         if os.geteuid() == 0 and shutil.which("unshare"):
             # One it needs unreadable, for nobody, in a mount namespace of its own.
