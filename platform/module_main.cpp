@@ -7,6 +7,7 @@
 #include "platform/process.hpp"
 #include "platform/resource_file.hpp"
 #include "platform/system.hpp"
+#include "resource_format/escaped.hpp"
 #include "shell/record.hpp"
 
 namespace qz {
@@ -37,8 +38,8 @@ int module_main(const ModuleDescriptor& module, const AudioFactory& make_audio,
         .report_error = report};
     return run_module(module, environment);
   } catch (const std::exception& error) {
-    report(std::string(module.literal) + ": " + error.what());
-    return 1;
+    report(one_line(std::string(module.literal) + ": " + error.what()));
+    return kStatusFailed;
   }
 }
 

@@ -16,7 +16,8 @@ namespace qz::platform {
 struct System {
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<Clock> clock;
-  std::unique_ptr<WindowBackend> window;  // after the clock it may use
+  std::unique_ptr<CloseRequests> close_requests;  // where the window has none of its own
+  std::unique_ptr<WindowBackend> window;          // after the clock and requests it may use
 };
 
 System make_system();

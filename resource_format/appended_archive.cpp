@@ -4,6 +4,7 @@
 #include <array>
 
 #include "resource_format/byte_order.hpp"
+#include "resource_format/escaped.hpp"
 
 namespace qz {
 namespace {
@@ -24,16 +25,8 @@ std::string read_range(const RandomAccessBytes& file, std::uint64_t offset, std:
   return bytes;
 }
 
-// An entry name fit for an error line: control bytes shown as '?'.
-std::string printable(std::string_view name) {
-  std::string shown(name.substr(0, 80));
-  std::replace_if(
-      shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
-  return shown;
-}
-
 [[noreturn]] void entry_fault(std::string_view name, const std::string& fault) {
-  throw DamagedArchive("entry " + printable(name) + ": " + fault);
+  throw DamagedArchive("entry " + escaped(name) + ": " + fault);
 }
 
 struct EndRecord {
@@ -50,8 +43,15 @@ std::optional<EndRecord> find_end_record(const RandomAccessBytes& file) {
   if (size < kEndRecordSize) {
     return std::nullopt;
   }
-  const std::uint64_t tail_size = std::min<std::uint64_t>(size, kEndRecordSize + kMaxCommentSize);
-  const std::string tail = read_range(file, size - tail_size, tail_size);
+  // The archives the build appends have no comment: their end record is the
+  // file's last 22 bytes, read alone. Only another archive takes the search
+  // through the longest comment there may be.
+  std::uint64_t tail_size = kEndRecordSize;
+  std::string tail = read_range(file, size - tail_size, tail_size);
+  if (little_endian(tail, 0, 4) != kEndRecordSignature || little_endian(tail, 20, 2) != 0) {
+    tail_size = std::min<std::uint64_t>(size, kEndRecordSize + kMaxCommentSize);
+    tail = read_range(file, size - tail_size, tail_size);
+  }
   for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
     if (little_endian(tail, at, 4) != kEndRecordSignature ||
         at + kEndRecordSize + little_endian(tail, at + 20, 2) != tail.size()) {
@@ -169,7 +169,11 @@ std::string read_archive_entry(const RandomAccessBytes& file, const ArchiveDirec
       header_offset + kLocalHeaderSize + entry.name.size() + entry.size > directory.offset) {
     entry_fault(entry.name, "runs past the start of the directory");
   }
-  const std::string header = read_range(file, header_offset, kLocalHeaderSize);
+  // The header, its name and the data in one read, as the build writes them
+  // (no extra field); another layout reads its data apart.
+  const std::uint64_t whole_size = kLocalHeaderSize + entry.name.size() + entry.size;
+  std::string whole = read_range(file, header_offset, whole_size);
+  const std::string_view header = std::string_view(whole).substr(0, kLocalHeaderSize);
   if (little_endian(header, 0, 4) != kLocalHeaderSignature) {
     entry_fault(entry.name, "no local header at its offset");
   }
@@ -187,10 +191,16 @@ std::string read_archive_entry(const RandomAccessBytes& file, const ArchiveDirec
   if (data_offset + entry.size > directory.offset) {
     entry_fault(entry.name, "runs past the start of the directory");
   }
-  if (read_range(file, header_offset + kLocalHeaderSize, name_size) != entry.name) {
+  if (std::string_view(whole).substr(kLocalHeaderSize, name_size) != entry.name) {
     entry_fault(entry.name, "its local header names another entry");
   }
-  std::string bytes = read_range(file, data_offset, entry.size);
+  std::string bytes;
+  if (data_offset == header_offset + kLocalHeaderSize + name_size) {
+    whole.erase(0, kLocalHeaderSize + name_size);
+    bytes = std::move(whole);
+  } else {
+    bytes = read_range(file, data_offset, entry.size);
+  }
   if (crc32_of(bytes) != entry.crc32) {
     entry_fault(entry.name, "CRC mismatch");
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "resource_format/byte_order.hpp"
+#include "resource_format/escaped.hpp"
 
 namespace qz {
 
@@ -18,8 +19,7 @@ WaveSound parse_wave(std::string_view bytes) {
     const std::string_view id = bytes.substr(at, 4);
     const std::uint32_t length = little_endian(bytes, at + 4, 4);
     if (length > bytes.size() - at - 8) {
-      throw std::runtime_error("WAVE chunk \"" + std::string(id) +
-                               "\" runs past the end of the file");
+      throw std::runtime_error("WAVE chunk \"" + escaped(id) + "\" runs past the end of the file");
     }
     if (id == "fmt ") {
       if (length < 16 || little_endian(bytes, at + 8, 2) != 1) {

@@ -1,6 +1,7 @@
 #include "shell/module.hpp"
 
 #include "resource_format/asset_checks.hpp"
+#include "resource_format/escaped.hpp"
 #include "shell/countdown.hpp"
 #include "shell/host_record_reader.hpp"
 #include "shell/record.hpp"
@@ -46,28 +47,46 @@ class ModuleRun {
   // The load handler: the request cycle.
   void load() {
     if (module_.countdown) {
+      open_resources();
       start_audio();
     }
+    stop_if_asked();
     drop_host_record();
     draw_question();
     load_question_resources();
+    stop_if_asked();
     write_record();
+    record_written_ = true;
     if (!module_.countdown) {
       form_.Unload();
     }
   }
 
+  // Whether the question record stands in the exchange file: a failure from
+  // then on leaves it there, and only the sound could not be played.
+  [[nodiscard]] bool record_written() const { return record_written_; }
+
   void run_until_unloaded() { environment_.window.run_events(form_); }
 
  private:
   // First, so that a module that could not play fails before the exchange
-  // file is touched: the module file's resources and the sound output.
+  // file is touched: the module file's resources (its own step: a module
+  // renamed and alone lacks its file, not its audio), then the sound output.
   void start_audio() {
     in_step("cannot start audio", [&] {
-      open_resources();
       audio_ = environment_.make_audio();
       audio_->start(*module_.sounds);
     });
+  }
+
+  // A host that stops the module before its record is written gets its own
+  // record back untouched, and the one line that says why; from the record
+  // on, a request to close waits for the event loop, which unloads.
+  void stop_if_asked() {
+    if (const auto request = environment_.window.close_requested()) {
+      throw StepFailure("cannot write " + std::string(kExchangeFileName) + ": stopped by " +
+                        *request + " before the record was written");
+    }
   }
 
   const ModuleResources& open_resources() {
@@ -93,9 +112,10 @@ class ModuleRun {
   // not put is never written. The sound is handed to the sound output now,
   // which readies what it needs to play it; the press only starts it.
   void load_question_resources() {
+    const ModuleResources& resources = open_resources();
     const std::string& picture = form_.Label_image.Caption;
     in_step("cannot load picture \"" + picture + "\"", [&] {
-      if (const auto problem = jpeg_problem(open_resources().read("IMAGES", picture))) {
+      if (const auto problem = jpeg_problem(resources.read("IMAGES", picture))) {
         throw std::runtime_error(*problem);
       }
     });
@@ -148,19 +168,21 @@ class ModuleRun {
   std::unique_ptr<ModuleResources> resources_;
   std::unique_ptr<AudioLayer> audio_;
   std::string loaded_sound_;  // the name of the sound the output holds
+  bool record_written_ = false;
 };
 
 }  // namespace
 
 int run_module(const ModuleDescriptor& module, ModuleEnvironment& environment) {
+  std::optional<ModuleRun> run;
   try {
-    ModuleRun run(module, environment);
-    run.load();
-    run.run_until_unloaded();
-    return 0;
+    run.emplace(module, environment);
+    run->load();
+    run->run_until_unloaded();
+    return kStatusDone;
   } catch (const std::exception& error) {
-    environment.report_error(std::string(module.literal) + ": " + error.what());
-    return 1;
+    environment.report_error(one_line(std::string(module.literal) + ": " + error.what()));
+    return run && run->record_written() ? kStatusSoundFailed : kStatusFailed;
   }
 }
 

@@ -64,9 +64,15 @@ class StepFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The exit statuses of a module. A failure reports one error line
+// "<literal>: <step>: <cause>"; its status says what the exchange file holds.
+constexpr int kStatusDone = 0;         // the new record
+constexpr int kStatusFailed = 1;       // the host's record, untouched
+constexpr int kStatusSoundFailed = 2;  // the new record; its sound could not be played
+
 // Creates the window, runs its load handler (the request cycle) and its
-// event loop until it unloads. Returns the exit status: 0, or 1 after one
-// error line "<literal>: <step>: <cause>" went to report_error.
+// event loop until it unloads. Returns the exit status, after the one error
+// line went to report_error on failure.
 int run_module(const ModuleDescriptor& module, ModuleEnvironment& environment);
 
 }  // namespace qz

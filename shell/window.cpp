@@ -8,7 +8,12 @@ void HeadlessWindow::run_events(Form_jeu& form) {
   const std::chrono::milliseconds interval(form.Timer1.Interval);
   std::chrono::milliseconds next_due = created_at_ + interval;
   while (!form.unloaded() && form.Timer1.exists && form.Timer1.Enabled) {
-    clock_.sleep_until(next_due);
+    if (requests_ == nullptr) {
+      clock_.sleep_until(next_due);
+    } else if (requests_->wait_until(next_due)) {
+      form.Unload();
+      return;
+    }
     if (form.Timer1.Timer_tick) {
       form.Timer1.Timer_tick();
     }
@@ -17,6 +22,10 @@ void HeadlessWindow::run_events(Form_jeu& form) {
       next_due += interval;
     } while (next_due <= now);
   }
+}
+
+std::optional<std::string> HeadlessWindow::close_requested() {
+  return requests_ != nullptr ? requests_->pending() : std::nullopt;
 }
 
 }  // namespace qz

@@ -6,7 +6,8 @@
  *      close the file;
  *   2. start the module's executable and wait for it to end, at most
  *      QUIZ_WAIT_LIMIT_MS;
- *   3. on exit code QUIZ_EXIT_OK, question.qzd holds the module's record:
+ *   3. on exit code QUIZ_EXIT_OK (or QUIZ_EXIT_SOUND_FAILED), question.qzd
+ *      holds the module's record:
  *      one line in code page 1252, ended by CR LF, of nine fields, each
  *      between double quotes, separated by commas:
  *
@@ -37,8 +38,9 @@
 #define QUIZ_CLOSE_WAIT_MS 2000
 
 /* Exit codes. */
-#define QUIZ_EXIT_OK 0     /* question.qzd holds the module's record */
-#define QUIZ_EXIT_FAILED 1 /* question.qzd still holds the host's own record */
+#define QUIZ_EXIT_OK 0           /* question.qzd holds the module's record */
+#define QUIZ_EXIT_FAILED 1       /* question.qzd still holds the host's own record */
+#define QUIZ_EXIT_SOUND_FAILED 2 /* the module's record, whose sound could not be played */
 
 /* The nine fields, in their order on the line. */
 enum QuizField {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,8 +29,9 @@ class FileDescriptor {
 
 // Opens a regular file for reading. Anything else is refused with
 // "not a regular file (a FIFO)" and the like, without waiting: a FIFO with no
-// writer would hold open() or read() for ever. Throws std::runtime_error.
-int open_regular_file(const std::string& path);
+// writer would hold open() or read() for ever. Its size goes to `size` when
+// given. Throws std::runtime_error.
+int open_regular_file(const std::string& path, std::uint64_t* size = nullptr);
 
 // Writes all of `bytes`, resuming after interruptions and short writes;
 // throws std::runtime_error naming the cause.

@@ -7,16 +7,13 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <thread>
+
+#include "platform/linux/kept_messages.hpp"
 
 namespace qz::platform {
 namespace {
@@ -39,49 +36,10 @@ class MainloopLock {
   pa_threaded_mainloop* mainloop_;
 };
 
-// How long to wait before asking again a server that refused: one whose
-// listen queue is full for a moment refuses at once.
+// How long to wait before asking again a server that refused or dropped the
+// connection: one whose listen queue or client table is full for a moment
+// does so at once.
 constexpr std::chrono::milliseconds kRetryPause{50};
-
-// The sound client library prints warnings of its own on the standard error
-// stream (a cookie file it cannot read, ...): while it lives, they are kept
-// in a file of its own instead, to name the cause if connecting fails.
-class KeptMessages {
- public:
-  KeptMessages() : kept_(::memfd_create("libpulse messages", MFD_CLOEXEC)) {
-    if (kept_ >= 0) {
-      (void)std::fflush(stderr);
-      saved_ = ::dup(STDERR_FILENO);
-      ::dup2(kept_, STDERR_FILENO);
-    }
-  }
-  ~KeptMessages() {
-    if (saved_ >= 0) {
-      (void)std::fflush(stderr);
-      ::dup2(saved_, STDERR_FILENO);
-      ::close(saved_);
-    }
-    if (kept_ >= 0) {
-      ::close(kept_);
-    }
-  }
-  KeptMessages(const KeptMessages&) = delete;
-  KeptMessages& operator=(const KeptMessages&) = delete;
-  KeptMessages(KeptMessages&&) = delete;
-  KeptMessages& operator=(KeptMessages&&) = delete;
-
-  // The first line kept, or nothing.
-  [[nodiscard]] std::string first_line() const {
-    std::array<char, 256> text{};
-    const ssize_t count = kept_ >= 0 ? ::pread(kept_, text.data(), text.size(), 0) : -1;
-    const std::string_view kept(text.data(), count > 0 ? static_cast<std::size_t>(count) : 0U);
-    return std::string(kept.substr(0, kept.find('\n')));
-  }
-
- private:
-  int kept_;
-  int saved_ = -1;
-};
 
 }  // namespace
 
@@ -92,12 +50,22 @@ PulseStream::PulseStream(int sample_rate, int block_frames, RenderBlock render,
       left_(static_cast<std::size_t>(block_frames)),
       right_(static_cast<std::size_t>(block_frames)),
       interleaved_(2 * static_cast<std::size_t>(block_frames)) {
-  const KeptMessages messages;
+  // The sound client prints warnings of its own (a cookie file it cannot
+  // read, no file left for its pipes): kept to name the cause if connecting
+  // fails.
+  std::optional<KeptMessages> messages;
+  try {
+    messages.emplace();
+  } catch (const std::runtime_error& error) {
+    // Without a file for them it could not connect either.
+    throw std::runtime_error(std::string("cannot start the sound client (PulseAudio): ") +
+                             error.what());
+  }
   try {
     connect(sample_rate, answer_within);
   } catch (const std::runtime_error& error) {
     close();
-    const std::string message = messages.first_line();
+    const std::string message = messages->first_line();
     throw std::runtime_error(message.empty() ? error.what()
                                              : std::string(error.what()) + " (" + message + ")");
   } catch (...) {
@@ -138,6 +106,16 @@ void PulseStream::open_context(pa_usec_t wait_until) {
       this);
   if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
     throw no_server();
+  }
+}
+
+void PulseStream::close_stream() {
+  if (stream_ != nullptr) {
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
   }
 }
 
@@ -186,17 +164,23 @@ void PulseStream::connect(int sample_rate, std::chrono::seconds answer_within) {
       open_context(wait_until);
       wait_until_ready([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
                        [this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); });
-      break;
+      open_stream(sample_rate, wait_until_ready);
+      return;
     } catch (const std::runtime_error&) {
-      const bool refused = !timed_out_ && pa_context_errno(context_) == PA_ERR_CONNECTIONREFUSED;
-      if (!refused || pa_rtclock_now() + retry_pause >= wait_until) {
+      // Whatever the server said (its listen queue or its table of clients
+      // full, a restart under way), it may take us a moment later.
+      if (timed_out_ || pa_rtclock_now() + retry_pause >= wait_until) {
         throw;
       }
+      close_stream();
       close_context();
       std::this_thread::sleep_for(kRetryPause);
     }
   }
+}
 
+template <typename WaitUntilReady>
+void PulseStream::open_stream(int sample_rate, const WaitUntilReady& wait_until_ready) {
   const pa_sample_spec sample_format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(sample_rate),
                                      2};
   stream_ = pa_stream_new(context_, "question", &sample_format, nullptr);
@@ -254,13 +238,7 @@ void PulseStream::close() {
   }
   {
     const MainloopLock lock(mainloop_);
-    if (stream_ != nullptr) {
-      pa_stream_set_write_callback(stream_, nullptr, nullptr);
-      pa_stream_set_state_callback(stream_, nullptr, nullptr);
-      pa_stream_disconnect(stream_);
-      pa_stream_unref(stream_);
-      stream_ = nullptr;
-    }
+    close_stream();
     close_context();
   }
   pa_threaded_mainloop_stop(mainloop_);

@@ -21,7 +21,8 @@ namespace qz::platform {
 class PulseStream final : public OutputStream {
  public:
   // Connects and opens the stream, waiting at most `answer_within` for the
-  // server and asking again a server that refuses; throws
+  // server and asking again a server that refuses or drops the connection,
+  // whatever the reason it gives; throws
   // std::runtime_error naming the cause when no server answers in time.
   PulseStream(int sample_rate, int block_frames, RenderBlock render,
               std::chrono::seconds answer_within);
@@ -35,6 +36,9 @@ class PulseStream final : public OutputStream {
   void connect(int sample_rate, std::chrono::seconds answer_within);
   void open_context(std::uint64_t wait_until);
   void close_context();
+  template <typename WaitUntilReady>
+  void open_stream(int sample_rate, const WaitUntilReady& wait_until_ready);
+  void close_stream();
   [[nodiscard]] std::runtime_error no_server() const;
   void close();
   void write_frames(std::size_t writable_bytes);

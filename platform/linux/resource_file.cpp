@@ -1,6 +1,5 @@
 #include "platform/resource_file.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,13 +13,7 @@
 namespace qz::platform {
 
 struct ResourceFile::Archive final : RandomAccessBytes {
-  explicit Archive(const std::string& path) : fd(open_regular_file(path)) {
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-      throw errno_error(errno);
-    }
-    file_size = static_cast<std::uint64_t>(info.st_size);
-  }
+  explicit Archive(const std::string& path) : fd(open_regular_file(path, &file_size)) {}
 
   [[nodiscard]] std::uint64_t size() const override { return file_size; }
 
@@ -41,8 +34,8 @@ struct ResourceFile::Archive final : RandomAccessBytes {
     }
   }
 
+  std::uint64_t file_size = 0;  // set by the opening of fd, before it
   FileDescriptor fd;
-  std::uint64_t file_size = 0;
   ArchiveDirectory directory;
 };
 

@@ -1,7 +1,8 @@
 """Faults injected from outside into real module runs. Each test is named by
-the fault it guards against; each fails the same way: non-zero status, one
-error line, the host's record intact (or, where the module succeeds, a whole
-new record and nothing else left behind)."""
+the fault it guards against; each fails the same way: status 1, one error
+line, the host's record intact (or, where the module succeeds, a whole new
+record and nothing else left behind; where only its sound fails after the
+record, status 2, one line and the new record)."""
 
 import os
 import shutil
@@ -17,7 +18,7 @@ from pathlib import Path
 
 from tests.e2e.sound import SOUNDFONT, PrivateSoundServer
 from tests.e2e.support import (BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE,
-                               ModuleRun, damage_resources)
+                               ModuleRun, damage_resources, program)
 
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
 # What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
@@ -61,13 +62,36 @@ class ExchangeFileFaults(unittest.TestCase):
         self.addCleanup(run.cleanup)
         return run.wait(timeout=10)
 
-    def test_a_fifo_as_exchange_file_is_refused_without_waiting_for_a_writer(self):
-        run = self.run_module(host_content=None,
-                              prepare=lambda folder: os.mkfifo(folder / "question.qzd"))
-        self.assertNotEqual(run.returncode, 0)
-        self.assertEqual(only_line(run),
-                         "oeuvres.exe: cannot read question.qzd: not a regular file (a FIFO)")
+    def test_a_fifo_or_socket_as_exchange_file_is_refused_naming_what_it_is(self):
+        # Without waiting for a FIFO's writer; a socket cannot even be opened.
+        def make_socket(path):
+            listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            self.addCleanup(listener.close)
+            listener.bind(str(path))
+        for kind, make in (("a FIFO", os.mkfifo), ("a socket", make_socket)):
+            with self.subTest(kind):
+                run = self.run_module(host_content=None,
+                                      prepare=lambda folder, make=make: make(folder / "question.qzd"))
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(only_line(run), "oeuvres.exe: cannot read question.qzd: not a "
+                                                 f"regular file ({kind})")
 
+
+    def test_a_closed_error_stream_leaves_the_status_and_the_host_record(self):
+        # The host stopped reading: the error line's write fails quietly.
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        folder = Path(tempfile.mkdtemp(prefix="qz-pipe-"))
+        self.addCleanup(shutil.rmtree, folder)
+        shutil.copy(BIN_DIR / "oeuvres.exe", folder)
+        (folder / "question.qzd").write_bytes(b"1,2,3,4,5,6,7,8\r\n")
+        try:
+            status = subprocess.run([str(folder / "oeuvres.exe")], stderr=write_end,
+                                    timeout=10).returncode
+        finally:
+            os.close(write_end)
+        self.assertEqual(status, 1)
+        self.assertEqual((folder / "question.qzd").read_bytes(), b"1,2,3,4,5,6,7,8\r\n")
 
     def test_a_folder_without_write_permission_is_named_as_the_cause(self):
         # Root writes in any folder: the module runs as nobody then.
@@ -163,10 +187,14 @@ class SoundStartFaults(unittest.TestCase):
         garbage = folder / "garbage.sf2"
         garbage.write_bytes(os.urandom(4096))
         runs = {
-            "garbage soundfont": (self.run_treble7(soundfont=garbage),
+            "garbage soundfont": (self.run_treble7(soundfont=garbage), "cannot start audio: "
                                   f"soundfont {garbage} is not a SoundFont file"),
             "missing library": (self.run_treble7(library=folder / "libfluidsynth.so.3"),
-                                f"synthesizer library {folder}/libfluidsynth.so.3 is missing"),
+                                "cannot start audio: synthesizer library "
+                                f"{folder}/libfluidsynth.so.3 is missing"),
+            "library a folder": (self.run_treble7(library=folder), "cannot start audio: "
+                                 f"synthesizer library {folder} cannot be read: not a regular "
+                                 "file (a folder)"),
             "damaged archive": (
                 self.run_treble7(prepare=lambda f: damage_archive(f / "Treble7.exe",
                                                                   "DMSEG/15_DO", "size")),
@@ -176,7 +204,7 @@ class SoundStartFaults(unittest.TestCase):
         for name, (run, cause) in runs.items():
             with self.subTest(name):
                 self.assertNotEqual(run.returncode, 0)
-                self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: " + cause)
+                self.assertEqual(only_line(run), "Treble7.exe: " + cause)
                 self.assertEqual(run.record, HOST_RECORD)
                 self.assertLess(run.seconds, 2.5)
 
@@ -202,7 +230,27 @@ class SoundStartFaults(unittest.TestCase):
             "a library it needs missing": (self.run_treble7(library=needs_missing),
                                            "libinstpatcX-1.0.so"),
             "another library": (self.run_treble7(library=zlib), "has no fluid_set_log_function"),
+            "a library raising SIGFPE": (
+                self.run_treble7(library=FIXTURES_DIR / "libdivide_by_zero.so"),
+                "is cut short or damaged (SIGFPE while loading it)"),
+            "a library printing and raising SIGABRT": (
+                self.run_treble7(library=FIXTURES_DIR / "libabort_loudly.so"),
+                "(SIGABRT while loading it) (libabort_loudly: a table is damaged)"),
         }
+        if os.geteuid() == 0 and shutil.which("unshare"):
+            # One it needs unreadable, for nobody, in a mount namespace of its own.
+            needed = next(FLUIDSYNTH.parent.glob("libinstpatch-1.0.so.?"))
+            unreadable = folder / "unreadable.so"
+            unreadable.write_bytes(b"")
+            unreadable.chmod(0)
+            def prepare(module_folder):
+                module_folder.chmod(0o777)
+                (module_folder / "question.qzd").chmod(0o666)
+            wrapper = ["unshare", "-m", "sh", "-c", f'mount --bind "{unreadable}" "{needed}" && '
+                       'exec setpriv --reuid=65534 --regid=65534 --clear-groups -- "$0" "$@"']
+            runs["a library it needs unreadable"] = (
+                self.run_treble7(prepare=prepare, wrapper=wrapper),
+                f"{needed.name}: cannot read {needed}: Permission denied")
         for name, (run, cause) in runs.items():
             with self.subTest(name):
                 self.assertEqual(run.returncode, 1, "no crash")
@@ -224,14 +272,23 @@ class ModuleFileFaults(unittest.TestCase):
                 self.assertEqual(run.record, HOST_RECORD)
                 self.assertLess(run.seconds, 2.5)
 
+    def test_a_sound_that_fails_at_the_press_leaves_the_new_record_and_status_2(self):
+        run = ModuleRun("Treble7.exe", keep_literal_copy=True, program=program("failing_press"))
+        self.addCleanup(run.cleanup)
+        run.wait(timeout=60)
+        self.assertEqual(run.returncode, 2)
+        self.assertEqual(only_line(run), "Treble7.exe: cannot play \"" + run.fields()[7] +
+                                         "\": the output device went away")
+        self.assertLess(run.seconds, 4.5, "ended at the press, not at the countdown's end")
+
     def test_a_renamed_module_alone_fails_at_start_for_want_of_its_own_file(self):
         # Its sounds are in the file its records name, Treble7.exe.
         run = ModuleRun("Treble7.exe", file_name="renamed-module" + PLATFORM.program_suffix)
         self.addCleanup(run.cleanup)
         run.wait(timeout=60)
         self.assertNotEqual(run.returncode, 0)
-        self.assertEqual(only_line(run), "Treble7.exe: cannot start audio: cannot open the "
-                                         "resources of Treble7.exe: no such file")
+        self.assertEqual(only_line(run), "Treble7.exe: cannot open the resources of "
+                                         "Treble7.exe: no such file")
         self.assertEqual(run.record, HOST_RECORD)
         self.assertLess(run.seconds, 2.5)
 
@@ -249,16 +306,51 @@ class SoundServerFaults(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertLess(run.seconds, 6.0, "the module outlived its countdown by over a second")
 
-    def test_a_sound_server_that_refuses_at_first_is_asked_again_within_two_seconds(self):
-        server = PrivateSoundServer(start=False)
-        self.addCleanup(server.close)
-        run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
-        self.addCleanup(run.cleanup)
-        time.sleep(0.3)
-        server.start()
-        run.wait(timeout=30)
-        self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertEqual(run.stderr, b"")
+    def hold_clients(self, server, count):
+        """`count` connections that never say a word, as idle clients."""
+        clients = []
+        for _ in range(count):
+            client = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            client.connect(server.address.removeprefix("unix:"))
+            clients.append(client)
+        time.sleep(0.2)  # accepted by the server
+        return clients
+
+    def test_a_sound_server_that_refuses_for_a_moment_is_asked_again_within_two_seconds(self):
+        # Not started yet, or its table of 64 clients full, for 0.3 to 0.5 s.
+        for case in ("not started", "at its client limit"):
+            with self.subTest(case):
+                server = PrivateSoundServer(start=case != "not started")
+                self.addCleanup(server.close)
+                clients = self.hold_clients(server, 64) if server.process else []
+                run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+                self.addCleanup(run.cleanup)
+                time.sleep(0.5 if clients else 0.3)
+                for client in clients:
+                    client.close()
+                if not server.process:
+                    server.start()
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, b"")
+
+    def test_a_module_stopped_before_its_record_keeps_the_host_record(self):
+        # It waits for a sound server not yet started when the signal comes.
+        for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(stop.name):
+                server = PrivateSoundServer(start=False)
+                self.addCleanup(server.close)
+                run = ModuleRun("Treble7.exe", environment={"PULSE_SERVER": server.address})
+                self.addCleanup(run.cleanup)
+                time.sleep(0.3)
+                run.process.send_signal(stop)
+                server.start()
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(only_line(run), "Treble7.exe: cannot write question.qzd: "
+                                                 f"stopped by {stop.name} before the record "
+                                                 "was written")
+                self.assertEqual(run.record, HOST_RECORD)
 
     def test_the_sound_clients_own_messages_never_reach_the_standard_error_stream(self):
         # As nobody, with a home the sound client cannot read its cookie from.
@@ -275,6 +367,20 @@ class SoundServerFaults(unittest.TestCase):
         run.wait(timeout=30)
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(run.stderr, b"")
+
+    def test_an_open_file_limit_fails_start_up_on_one_line(self):
+        # With 5 files the client's messages cannot be kept; with 7 the
+        # client prints them and they are folded into the line.
+        for limit in (5, 7):
+            with self.subTest(limit=limit):
+                run = ModuleRun("instruments.exe", wrapper=[
+                    "sh", "-c", f'ulimit -n {limit} && exec "$0" "$@"'])
+                self.addCleanup(run.cleanup)
+                run.wait(timeout=30)
+                self.assertEqual(run.returncode, 1)
+                self.assertRegex(only_line(run), "^instruments.exe: cannot start audio: cannot "
+                                                 r"start the sound client \(PulseAudio\)")
+                self.assertEqual(run.record, HOST_RECORD)
 
     def test_a_sound_server_that_never_answers_fails_start_up_within_seconds(self):
         folder = Path(tempfile.mkdtemp(prefix="qz-mute-"))

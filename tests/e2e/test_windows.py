@@ -8,6 +8,7 @@ doing what a host does, stopping a module early included."""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -240,23 +241,23 @@ class SampleHost(unittest.TestCase):
         folder = module_folder(self, "Treble7.exe", file_name="Renamed.exe")
         status, printed, _ = run_sample_host(folder / "Renamed.exe")
         self.assertEqual(status, 1)
-        self.assertEqual(printed, "Renamed.exe failed, exit code 1: Treble7.exe: cannot start "
-                                  "audio: cannot open the resources of Treble7.exe: no such "
-                                  "file\r\n")
+        self.assertEqual(printed, "Renamed.exe failed, exit code 1: Treble7.exe: cannot open "
+                                  "the resources of Treble7.exe: no such file\r\n")
         self.assertEqual((folder / "question.qzd").read_bytes(), SAMPLE_HOST_REQUEST)
 
 
-@windows_only
 class UnloadingEndsTheModule(unittest.TestCase):
-    """A note module whose window a host closes, or whose session ends, at
-    1 s ends as at its countdown's end: MIDI device closed, status 0, its
-    record whole; and at once."""
+    """A note module whose window a host closes, whose session ends, or, on
+    Linux, that a host stops with a signal, at 1 s ends as at its
+    countdown's end: sound device closed, status 0, its record whole; and at
+    once."""
 
     def check_closed_before_its_note(self, midi):
         messages = [message for _, message, _ in midi]
         self.assertEqual((messages[0], messages[-1]), ("open", "close"), midi)
         self.assertNotIn("data", messages, "no note before the third second")
 
+    @windows_only
     def test_the_host_closes_the_window(self):
         folder = module_folder(self, "Treble7.exe")
         status, printed, midi = run_sample_host(folder / "Treble7.exe", "1")
@@ -269,18 +270,29 @@ class UnloadingEndsTheModule(unittest.TestCase):
         self.assertRegex((folder / "question.qzd").read_bytes(), RECORD_LINE)
         self.check_closed_before_its_note(midi)
 
-    def test_the_session_ends(self):
-        run = ModuleRun("Treble7.exe")
-        self.addCleanup(run.cleanup)
-        time.sleep(1)
-        ending = run_windows(HELPERS / "end_session.exe")
-        ended = time.monotonic()
-        run.wait()
-        self.assertEqual(ending.stdout.strip(), b"may end")
-        self.assertLess(time.monotonic() - ended, 0.5)
-        self.assertEqual(run.returncode, 0, run.stderr)
-        self.assertRegex(run.record, RECORD_LINE)
-        self.check_closed_before_its_note(run.midi_messages())
+    def test_the_session_ends_or_a_signal_stops_it(self):
+        if PLATFORM.name == "windows":
+            def end_session(_run):
+                self.assertEqual(run_windows(HELPERS / "end_session.exe").stdout.strip(),
+                                 b"may end")
+            stops = {"session ends": end_session}
+        else:
+            stops = {stop.name: lambda run, stop=stop: run.process.send_signal(stop)
+                     for stop in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP)}
+        for name, stop in stops.items():
+            with self.subTest(name):
+                run = ModuleRun("Treble7.exe")
+                self.addCleanup(run.cleanup)
+                time.sleep(1)
+                stop(run)
+                stopped = time.monotonic()
+                run.wait()
+                self.assertLess(time.monotonic() - stopped, 0.5)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, b"")
+                self.assertRegex(run.record, RECORD_LINE)
+                if PLATFORM.name == "windows":
+                    self.check_closed_before_its_note(run.midi_messages())
 
 
 if __name__ == "__main__":

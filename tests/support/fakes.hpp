@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "shell/files.hpp"
 #include "shell/random_draw.hpp"
 #include "shell/resources.hpp"
+#include "shell/window.hpp"
 
 namespace qz::testing {
 
@@ -59,6 +61,32 @@ class ScriptedClock final : public Clock {
 
  private:
   std::chrono::milliseconds now_{1000000};
+};
+
+// A host's request to close the window, coming at a scripted time on the
+// clock (none by default).
+class ScriptedCloseRequests final : public CloseRequests {
+ public:
+  explicit ScriptedCloseRequests(ScriptedClock& clock) : clock_(clock) {}
+  std::optional<std::chrono::milliseconds> comes_at;
+
+  std::optional<std::string> wait_until(std::chrono::milliseconds when) override {
+    if (comes_at && *comes_at <= when) {
+      clock_.sleep_until(*comes_at);
+      return "SIGTERM";
+    }
+    clock_.sleep_until(when);
+    return std::nullopt;
+  }
+  std::optional<std::string> pending() override {
+    if (comes_at && *comes_at <= clock_.now()) {
+      return "SIGTERM";
+    }
+    return std::nullopt;
+  }
+
+ private:
+  ScriptedClock& clock_;
 };
 
 class MemoryFileSystem final : public FileSystem {
@@ -135,6 +163,7 @@ class RecordingAudio final : public AudioLayer {
  public:
   explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
   bool fail_start = false;
+  bool fail_play = false;
 
   void start(Sound::Kind /*sounds*/) override {
     log_.push_back("audio start");
@@ -143,7 +172,12 @@ class RecordingAudio final : public AudioLayer {
     }
   }
   void load_segment(std::string bytes) override { log_.push_back("load " + bytes); }
-  void play_segment() override { log_.push_back("play"); }
+  void play_segment() override {
+    log_.push_back("play");
+    if (fail_play) {
+      throw std::runtime_error("the device went away\nand said so on two lines");
+    }
+  }
   void set_master_volume(int value) override { log_.push_back("volume " + std::to_string(value)); }
 
  private:

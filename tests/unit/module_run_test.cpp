@@ -56,13 +56,15 @@ struct Harness {
   std::vector<std::string> log;
   std::vector<std::string> errors;
   std::vector<std::string> ticks;  // Label_timer after each tick
+  testing::ScriptedCloseRequests close_requests{clock};
   bool fail_audio_start = false;
+  bool fail_audio_play = false;
   std::map<std::string, std::string> resources = {{"DMSEG/15_DO", "15_Do bytes"},
                                                   {"IMAGES/100", blank_picture()}};
 
   int run(const ModuleDescriptor& module) {
     files.also_log = &log;
-    HeadlessWindow window(clock);
+    HeadlessWindow window(clock, &close_requests);
     ModuleEnvironment environment{
         .exchange_file = kExchange,
         .files = files,
@@ -77,6 +79,7 @@ struct Harness {
             [this] {
               auto audio = std::make_unique<testing::RecordingAudio>(log);
               audio->fail_start = fail_audio_start;
+              audio->fail_play = fail_audio_play;
               return audio;
             },
         .report_error = [this](std::string_view line) { errors.emplace_back(line); }};
@@ -181,6 +184,45 @@ TEST(Countdown, NoteModuleCountsDownPressesOnceAtTwoAndUnloadsAtZero) {
                                              "generate", "read IMAGES 100", "read DMSEG 15_Do",
                                              "load 15_Do bytes", "replace " + kExchange, "play",
                                              "volume 1200"}));
+}
+
+TEST(Countdown, ASoundThatFailsAtThePressEndsTheRunWithItsRecordAndStatus2) {
+  Harness h;
+  h.files.files[kExchange] = kHostRecord;
+  h.fail_audio_play = true;
+  const milliseconds start = h.clock.now();
+  EXPECT_EQ(h.run(sounding_module(h.log, "15_Do")), kStatusSoundFailed);
+  EXPECT_EQ(h.files.files[kExchange],
+            "\"Q\",\"\",\"\",\"\",\"\",\"1\",\"100\",\"15_Do\",\"Treble7.exe\"\r\n");
+  EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot play \"15_Do\": the device "
+                                               "went away\\nand said so on two lines"});
+  EXPECT_EQ(h.clock.now() - start, milliseconds(3000)) << "ended at the press";
+}
+
+TEST(Countdown, AHostThatStopsTheModuleGetsItsOwnRecordBeforeTheNewOneAndStatus0After) {
+  struct Case {
+    milliseconds comes_after;
+    int status;
+  };
+  for (const Case& c : {Case{milliseconds(0), kStatusFailed}, Case{milliseconds(1500), 0}}) {
+    Harness h;
+    h.files.files[kExchange] = kHostRecord;
+    const milliseconds start = h.clock.now();
+    h.close_requests.comes_at = start + c.comes_after;
+    EXPECT_EQ(h.run(sounding_module(h.log, "15_Do")), c.status);
+    if (c.status == kStatusFailed) {
+      EXPECT_EQ(h.files.files[kExchange], kHostRecord);
+      EXPECT_EQ(h.errors, std::vector<std::string>{"Treble7.exe: cannot write question.qzd: "
+                                                   "stopped by SIGTERM before the record was "
+                                                   "written"});
+      EXPECT_EQ(std::count(h.log.begin(), h.log.end(), "generate"), 0) << "stopped at once";
+    } else {
+      EXPECT_NE(h.files.files[kExchange], kHostRecord);
+      EXPECT_TRUE(h.errors.empty());
+      EXPECT_EQ(std::count(h.log.begin(), h.log.end(), "play"), 0) << "unloaded before the press";
+      EXPECT_EQ(h.clock.now() - start, c.comes_after) << "unloaded when it came";
+    }
+  }
 }
 
 // A note window whose countdown starts at 5, as the note modules' does.

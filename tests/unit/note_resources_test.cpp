@@ -142,6 +142,17 @@ TEST_F(ResourceFileTest, FindsByTypeAndNameCaseIgnoredAndNamesWhatIsMissing) {
   }
 }
 
+TEST_F(ResourceFileTest, AnArchiveWithACommentIsFoundBehindIt) {
+  // The build writes none, and its end record is read alone; another
+  // archive's comment is searched through.
+  const fs::path module = folder_ / "Module.exe";
+  std::string commented = read_file(module);
+  const std::string comment = "PK\x05\x06 made elsewhere";
+  commented[commented.size() - 2] = static_cast<char>(comment.size());
+  std::ofstream(module, std::ios::binary | std::ios::trunc) << commented + comment;
+  EXPECT_EQ(platform::ResourceFile(module.string()).find("DMSEG", "08_DO"), "do");
+}
+
 TEST_F(ResourceFileTest, AFileWithoutResourcesIsAClearFailure) {
   std::ofstream(folder_ / "plain.exe") << "just a program";
   try {

@@ -104,6 +104,14 @@ TEST(Sound, BrokenOrForeignSoundsAreReportedNotPlayedSilently) {
   } catch (const std::runtime_error& error) {
     EXPECT_STREQ(error.what(), "WAVE chunk \"data\" runs past the end of the file");
   }
+  // A damaged chunk id is quoted escaped: the error line stays one line.
+  cut.replace(cut.find("data"), 4, "\nA\x01\\");
+  try {
+    decode_sound(cut);
+    FAIL();
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "WAVE chunk \"\\x0aA\\x01\\\\\" runs past the end of the file");
+  }
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 #include "platform/linux/sound/fluid_audio.hpp"
 
+#include <unistd.h>
+
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "platform/linux/descriptor.hpp"
 #include "platform/linux/sound/fluid_library.hpp"
 #include "resource_format/byte_order.hpp"
 
@@ -73,19 +76,33 @@ void route_logs(const FluidLibrary& fluid) {
 // between writes and the sound drops out.
 constexpr int kBlockFrames = 1024;
 
-// The first `count` bytes of a file; fewer when it is shorter.
+// The first `count` bytes of a file; fewer when it is shorter. What is not
+// there, not a file or not readable is named as such.
 std::string first_bytes(const std::string& what, const std::string& path, std::size_t count) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    throw std::runtime_error(what + " " + path + " is missing");
-  }
-  std::ifstream in(path, std::ios::binary);
   std::string bytes(count, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(count));
-  if (in.bad() || !in.is_open()) {
-    throw std::runtime_error(what + " " + path + " cannot be read");
+  try {
+    const FileDescriptor fd(open_regular_file(path));
+    std::size_t got = 0;
+    while (got < count) {
+      const ssize_t read = ::read(fd.get(), bytes.data() + got, count - got);
+      if (read < 0 && errno == EINTR) {
+        continue;
+      }
+      if (read < 0) {
+        throw errno_error(errno);
+      }
+      if (read == 0) {
+        break;
+      }
+      got += static_cast<std::size_t>(read);
+    }
+    bytes.resize(got);
+  } catch (const std::runtime_error& error) {
+    const std::string cause = error.what();
+    throw std::runtime_error(
+        what + " " + path +
+        (cause == "no such file" ? " is missing" : " cannot be read: " + cause));
   }
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
 }
 
