@@ -9,6 +9,9 @@ FIELD_NAMES = ["question", "reponse1", "reponse2", "reponse3", "reponse4",
 # module only checks that it holds nine fields.
 HOST_REQUEST = '"qz","question","","","","","","",""\r\n'.encode("cp1252")
 BLANK_PICTURE = "100"
+# A module's exit status when its record is written but its own sound could
+# not be played: the question stands.
+SOUND_FAILED = 2
 NO_SOUND = "non"
 
 

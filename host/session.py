@@ -18,6 +18,7 @@ import re
 import secrets
 import shutil
 import subprocess
+import sys
 import threading
 import time
 from dataclasses import dataclass, field
@@ -25,7 +26,8 @@ from pathlib import Path
 
 from host.modules import (ModuleInfo, PictureError, UnknownModule, describe, extract_picture,
                           find_module)
-from host.record import BLANK_PICTURE, EXCHANGE_FILE, HOST_REQUEST, NO_SOUND, parse_record
+from host.record import (BLANK_PICTURE, EXCHANGE_FILE, HOST_REQUEST, NO_SOUND, SOUND_FAILED,
+                         parse_record)
 from host.results import ResultsLog
 
 MAX_LENGTH = 50
@@ -101,8 +103,12 @@ class ModuleProcess:
             if not self._ended:
                 _, stderr = self._popen.communicate()
                 self._ended = True
-                if self._popen.returncode != 0:
-                    lines = stderr.decode(errors="replace").strip().splitlines()
+                lines = stderr.decode(errors="replace").strip().splitlines()
+                if self._popen.returncode == SOUND_FAILED:
+                    # The question stands: the pupil hears the note rendered
+                    # here, not the module's own output.
+                    print(f"qz: {lines[-1] if lines else self._name}", file=sys.stderr)
+                elif self._popen.returncode != 0:
                     self._error = (lines[-1] if lines else
                                    f"{self._name} failed (exit {self._popen.returncode})")
             return self._error
