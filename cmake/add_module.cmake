@@ -28,6 +28,9 @@ function(qz_add_module name literal entry)
     # relocating libstdc++, which was most of its start-up beyond the C
     # library's.
     target_link_options(${name}_program PRIVATE -static-libstdc++ -static-libgcc)
+    # Stripped when linked: the resources appended after the ELF would not
+    # survive a later strip (the package's).
+    target_link_options(${name}_program PRIVATE $<$<CONFIG:Release>:LINKER:--strip-all>)
     set(packing zip)
     set(packing_arguments "")
   endif()
