@@ -43,12 +43,19 @@ class PortraitsEndToEnd(unittest.TestCase):
         from tools.portraits import likeness
         from tools.portraits.jpeg import decode
         provenance = likeness.read_provenance()
-        self.assertEqual(len(provenance), 79)
+        self.assertEqual(len(provenance), 82)
         resources = PLATFORM.resources(BIN_DIR / "portraits.exe")
         for number in sorted(provenance):
             carried = decode(resources[f"IMAGES/{number}"])
             difference = ImageStat.Stat(ImageChops.difference(carried, likeness.frame(number)))
             self.assertLess(max(difference.mean), 8, number)
+
+    # The credits are written from provenance.tsv: a row changed without
+    # running the script leaves them saying something else.
+    def test_credits_are_those_of_provenance_tsv(self):
+        from tools.portraits import credits, likeness
+        self.assertEqual((PORTRAITS / "CREDITS.md").read_text(encoding="utf-8"),
+                         credits.credits_text(likeness.read_provenance()))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 """The drawn portraits' data: how each composer is drawn, and the palettes.
 
-Only rows without a real likeness are drawn (25 of them now), but every row has
+Only rows without a real likeness are drawn (22 of them now), but every row has
 its entry, so that a likeness taken out of sources/ falls back to a drawing.
 A drawn portrait shows a bust and nothing else: no name, no years, no flag.
 The hair, facial hair, glasses and hat follow the way the composer is best

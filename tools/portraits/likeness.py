@@ -6,10 +6,11 @@ crops, near square, with the face near the centre.  A picture is cut from its
 source, never stretched: by default the whole height of the source and a
 centred 146:200 width of it (the whole width and the top of a source narrower
 than that).  FRAMES gives the box instead where that would not frame the face
-well: a seated figure, a face near the edge.  The cut is reduced with a Lanczos
-filter (106 alone is slightly enlarged, 186 pixels high to 200), then a faded
-or dim one has its levels stretched, so that it looks neither paler nor darker
-than its neighbours.  Nothing else is changed: no text, no frame.
+well: a seated figure, a face near the edge, a print whose lettering would name
+the composer.  The cut is reduced with a Lanczos filter (106 alone is slightly
+enlarged, 186 pixels high to 200), then a faded or dim one has its levels
+stretched, so that it looks neither paler nor darker than its neighbours.
+Nothing else is changed: no text, no frame.
 """
 
 import csv
@@ -26,8 +27,11 @@ FRAMES = {
     110: (188, 0, 682),    # the face right of centre: the glasses kept off the edge
     158: (118, 0, 454),    # the face right of centre: the cheek kept off the edge
     159: (150, 0, 618),    # the face right of centre: the moustache kept off the edge
+    163: (90, 50, 450),    # Meyerbeer seated, half figure, 500 x 657: head and shoulders
     173: (30, 0, 330),     # Rachmaninov: closer, and without the studio's stamp, lower left
     190: (96, 0, 426),     # the face right of centre: the moustache kept off the edge
+    191: (140, 50, 330),   # Strauss I, upper body on a white sheet, 500 x 751: head and
+                           # shoulders, and his signature printed below kept out
     192: (63, 3, 245),     # R. Strauss seated, full figure, 330 x 421: head and shoulders
     193: (61, 0, 270),     # Stravinsky seated at a table: head and shoulders
     195: (132, 0, 498),    # the face right of centre: the nose kept off the edge
