@@ -31,9 +31,9 @@ add_custom_command(OUTPUT ${made}/qz.1.gz ${made}/changelog.gz
   VERBATIM)
 add_custom_command(OUTPUT ${made}/copyright
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_copyright.py
-          ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/provenance.tsv
+          ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/CREDITS.md
           ${made}/copyright ${QZ_PACKAGE_NAME}
-  DEPENDS ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/provenance.tsv
+  DEPENDS ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/CREDITS.md
           ${CMAKE_SOURCE_DIR}/tools/make_copyright.py
   VERBATIM)
 add_custom_target(qz_package_files ALL

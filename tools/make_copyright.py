@@ -1,74 +1,38 @@
 #!/usr/bin/python3
 """Build step: the Debian package's copyright file, in the machine-readable
-format, from its template and the portraits' provenance.
+format, from its template and the portraits' credits.
 
-    make_copyright.py TEMPLATE PROVENANCE_TSV OUTPUT PACKAGE_NAME
+    make_copyright.py TEMPLATE PORTRAIT_CREDITS OUTPUT PACKAGE_NAME
 
 The template's @QZ_PACKAGE_NAME@ becomes the package's name and its line
-@QZ_PORTRAITS_STANZA@ the portraits module's paragraph: each likeness with
-its composer, what it shows, the basis on which it is free and the source it
-was framed from; the pictures without a row in the provenance are drawn.
+@QZ_PORTRAITS_CREDITS@ the portraits' credits (resources/portraits/CREDITS.md,
+which tools/make_portraits.py writes from their provenance), as the
+continuation lines of a field.
 """
 
-import csv
+import re
 import sys
-import textwrap
 from pathlib import Path
 
-FIRST_PORTRAIT, LAST_PORTRAIT = 101, 204
-BASES = {
-    "pd-old-artwork": "old artwork, its author dead more than 70 years",
-    "pd-pre1930-photo": "photograph published before 1930",
-}
 
-
-def field_lines(paragraphs: list[str]) -> list[str]:
-    """Paragraphs as the continuation lines of a field: wrapped, each line
-    indented, an empty paragraph as " ."."""
-    lines = []
-    for paragraph in paragraphs:
-        lines += [f" {line}" for line in textwrap.wrap(paragraph, 78)] or [" ."]
-    return lines
-
-
-def portraits_stanza(provenance: Path, package: str) -> str:
-    with open(provenance, encoding="utf-8", newline="") as table:
-        rows = {int(row["row"]): row for row in csv.DictReader(table, delimiter="\t")}
-    drawn = [str(n) for n in range(FIRST_PORTRAIT, LAST_PORTRAIT + 1) if n not in rows]
-    comment = [
-        f"The portraits module carries the pictures {FIRST_PORTRAIT}..{LAST_PORTRAIT}. "
-        f"{len(rows)} are likenesses, each framed (cut around the face, reduced, its "
-        "levels stretched where faded) from the source named, whose SHA-256 and "
-        "licence as its repository states it are in resources/portraits/provenance.tsv "
-        f"of the project's sources. The {len(drawn)} others ({', '.join(drawn)}) are "
-        "drawn for this project.",
-        "",
-    ]
-    for number, row in sorted(rows.items()):
-        try:
-            basis = BASES[row["basis"]]
-        except KeyError:
-            sys.exit(f"make_copyright.py: {provenance}: row {number}: unknown basis "
-                     f"{row['basis']!r}")
-        comment.append(f"{number}.jpg, {row['composer']}: {row['shows']}; {basis}; from "
-                       f"{row['source_repository']} {row['source_path']} at "
-                       f"{row['source_commit'][:12]}.")
-    return "\n".join([
-        f"Files: usr/lib/{package}/bin/portraits.exe",
-        "Copyright: 2026 Projet Quiz musical",
-        "License: Quiz-musical and GPL-3+ with GCC-Runtime-Library-Exception-3.1 "
-        "and public-domain",
-        "Comment:\n" + "\n".join(field_lines(comment)),
-    ])
+def field_lines(text: str) -> str:
+    """A text as the continuation lines of a field: each line indented, an
+    empty one as " .", its HTML comments left out."""
+    text = "\n".join(line for line in text.splitlines() if not line.startswith("<!--"))
+    text = re.sub(r"\n\s*\n\s*(\n\s*)*", "\n\n", text)
+    return "\n".join(f" {line}" if line.strip() else " ." for line in text.splitlines())
 
 
 def main() -> None:
     if len(sys.argv) != 5:
         sys.exit(__doc__)
-    template, provenance, output, package = sys.argv[1:]
+    template, credits, output, package = sys.argv[1:]
     text = Path(template).read_text(encoding="utf-8").replace("@QZ_PACKAGE_NAME@", package)
-    text = text.replace("@QZ_PORTRAITS_STANZA@", portraits_stanza(Path(provenance), package))
-    Path(output).write_text(text, encoding="utf-8")
+    credits_lines = field_lines(Path(credits).read_text(encoding="utf-8").strip())
+    if "@QZ_PORTRAITS_CREDITS@" not in text:
+        sys.exit(f"make_copyright.py: {template} has no @QZ_PORTRAITS_CREDITS@ line")
+    Path(output).write_text(text.replace(" @QZ_PORTRAITS_CREDITS@", credits_lines),
+                            encoding="utf-8")
 
 
 if __name__ == "__main__":
