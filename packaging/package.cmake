@@ -29,15 +29,19 @@ add_custom_command(OUTPUT ${made}/qz.1.gz ${made}/changelog.gz
   COMMAND gzip -9nf ${made}/changelog -c > ${made}/changelog.gz
   DEPENDS ${made}/qz.1 ${made}/changelog
   VERBATIM)
+set(debian_files ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/debian_files.py)
 add_custom_command(OUTPUT ${made}/copyright
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_copyright.py
-          ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/CREDITS.md
+  COMMAND ${debian_files} copyright ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/CREDITS.md
           ${made}/copyright ${QZ_PACKAGE_NAME}
   DEPENDS ${here}/copyright.in ${CMAKE_SOURCE_DIR}/resources/portraits/CREDITS.md
-          ${CMAKE_SOURCE_DIR}/tools/make_copyright.py
+          ${CMAKE_SOURCE_DIR}/tools/debian_files.py
+  VERBATIM)
+add_custom_command(OUTPUT ${made}/icon.png
+  COMMAND ${debian_files} icon ${CMAKE_SOURCE_DIR}/resources/common/icon.ico ${made}/icon.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/common/icon.ico ${CMAKE_SOURCE_DIR}/tools/debian_files.py
   VERBATIM)
 add_custom_target(qz_package_files ALL
-  DEPENDS ${made}/qz.1.gz ${made}/changelog.gz ${made}/copyright)
+  DEPENDS ${made}/qz.1.gz ${made}/changelog.gz ${made}/copyright ${made}/icon.png)
 
 install(PROGRAMS ${QZ_MODULES} DESTINATION ${root}/bin)
 install(FILES ${QZ_MODULE_TABLE} DESTINATION ${root}/bin)
@@ -52,6 +56,8 @@ install(FILES ${made}/copyright DESTINATION ${doc})
 install(FILES ${made}/changelog.gz DESTINATION ${doc})
 install(FILES ${made}/quiz-musical.desktop DESTINATION share/applications
         RENAME ${QZ_PACKAGE_NAME}.desktop)
+install(FILES ${made}/icon.png DESTINATION share/icons/hicolor/256x256/apps
+        RENAME ${QZ_PACKAGE_NAME}.png)
 install(FILES ${made}/quiz-musical.service DESTINATION /lib/systemd/system
         RENAME ${QZ_PACKAGE_NAME}.service)
 install(FILES ${made}/default DESTINATION /etc/default RENAME ${QZ_PACKAGE_NAME})
