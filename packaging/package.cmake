@@ -7,6 +7,7 @@
 # the test of the package take it from where it is installed.
 set(QZ_PACKAGE_NAME quiz-musical)
 set(QZ_PACKAGE_MAINTAINER "Projet Quiz musical <quiz-musical@example.org>")
+set(QZ_PACKAGE_PREFIX /usr)
 
 set(root lib/${QZ_PACKAGE_NAME})
 set(doc share/doc/${QZ_PACKAGE_NAME})
@@ -66,8 +67,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${QZ_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_SET_DESTDIR ON)  # the service and its settings go outside /usr
-set(CPACK_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX ${QZ_PACKAGE_PREFIX})
+set(CPACK_PACKAGING_INSTALL_PREFIX ${QZ_PACKAGE_PREFIX})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGE_CONTACT ${QZ_PACKAGE_MAINTAINER})
