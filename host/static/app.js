@@ -12,6 +12,23 @@ const NAME_KEY = "qz-pupil";
 const NNBSP = "\u202f";
 const quoted = (text) => `«\u00a0${text}\u00a0»`;
 
+// The modules' own texts in French typography, on the page only (the
+// records keep their bytes): a narrow no-break space before « ? ! : ; »,
+// in place of the blanks there, none inside « ?! » or before a digit
+// (« 10:30 »), and typographic apostrophes.
+function french(text) {
+  return text.replace(/'/g, "’")
+    .replace(/([^\s?!:;])[ \u00a0]*([?!:;])(?!\d)/g, `$1${NNBSP}$2`);
+}
+
+// What each kind of module's picture shows, by the module's name, for the
+// pictures' alternative text.
+const PICTURE_KINDS = [[/^treble/, "Portée en clé de sol"], [/^bass/, "Portée en clé de fa"],
+                       [/^portraits/, "Portrait d’un compositeur"], [/^instruments/, "Instrument"]];
+const pictureAlts = {};  // by module name and by title
+const pictureAlt = () =>
+  pictureAlts[session && session.module] || pictureAlts[chosenModule] || "Image de la question";
+
 let chosenModule = null;
 let session = null;   // {id, module, length} from the host
 let question = null;  // the question being asked, until the next one
@@ -42,6 +59,7 @@ function show(sectionId) {
   for (const id of ["choice", "quiz", "summary"]) {
     $(id).hidden = id !== sectionId;
   }
+  if (sectionId !== "quiz") forgetQuestionSound();
 }
 
 function showText(id, text) {
@@ -63,12 +81,13 @@ function fitPicture(picture, maxCssHeight) {
 
 function fitQuestionPicture() {
   const phone = window.innerWidth <= 700;
-  fitPicture($("picture"), Math.min(window.innerHeight * (phone ? 0.4 : 0.62), phone ? 300 : 400));
+  fitPicture($("picture"), Math.min(window.innerHeight * (phone ? 0.33 : 0.62), phone ? 300 : 400));
 }
 
 // Sound: one audio context, allowed to play by the pupil's first click.
 let audioContext = null;
 let playing = null;  // the source node now sounding
+let soundTimer = null;  // the question's sound, due at its third second
 
 function unlockAudio() {
   const Context = window.AudioContext || window.webkitAudioContext;
@@ -115,7 +134,8 @@ async function prepareSound(url, button, delay, since) {
     button.onclick = () => { unlockAudio(); playBuffer(buffer, button); };
     if (delay !== undefined) {
       const wait = Math.max(0, since + delay * 1000 - performance.now());
-      setTimeout(() => {
+      clearTimeout(soundTimer);
+      soundTimer = setTimeout(() => {
         if (button.dataset.sound === url && button.dataset.state === "ready") {
           playBuffer(buffer, button);
         }
@@ -126,6 +146,15 @@ async function prepareSound(url, button, delay, since) {
     button.dataset.state = "failed";
     button.textContent = "Son indisponible";
   }
+}
+
+// A pupil who moved on from the question (to the result, or away) does
+// not hear its sound when it falls due.
+function forgetQuestionSound() {
+  clearTimeout(soundTimer);
+  stopSound();
+  delete $("replay").dataset.sound;
+  delete $("replay").dataset.state;
 }
 
 // Choosing a module.
@@ -142,6 +171,8 @@ async function loadModules() {
       legend.textContent = group.title;
       box.append(legend);
       for (const module of group.modules) {
+        const kind = PICTURE_KINDS.find(([pattern]) => pattern.test(module.name));
+        if (kind) pictureAlts[module.name] = pictureAlts[module.title] = kind[1];
         const label = document.createElement("label");
         label.className = "pill";
         label.dataset.module = module.name;
@@ -152,6 +183,8 @@ async function loadModules() {
         input.addEventListener("change", () => {
           chosenModule = module.name;
           $("start").disabled = false;
+          $("choice").classList.add("picked");
+          label.scrollIntoView({block: "nearest"});
         });
         const text = document.createElement("span");
         text.textContent = module.label;
@@ -222,14 +255,19 @@ async function nextQuestion() {
 function showQuestion(next, receivedAt) {
   question = next;
   stopSound();
+  window.scrollTo(0, 0);
   $("progress").textContent = `Question ${next.number} / ${next.length}`;
   $("score").textContent = `Score${NNBSP}: ${next.score}`;
   showText("feedback", "");
   showText("quiz-error", next.error || next.picture_error);
-  $("question").textContent = next.error ? "Cette question n’a pas pu être posée." : next.question;
+  $("question").textContent = next.error ? "Cette question n’a pas pu être posée."
+    : french(next.question);
+  $("announce").textContent = `Question ${next.number} sur ${next.length}${NNBSP}: `
+    + $("question").textContent;
   $("figure").hidden = !next.picture;
   if (next.picture) {
     $("picture").src = next.picture;
+    $("picture").alt = pictureAlt();
     fitQuestionPicture();
   } else {
     $("picture").removeAttribute("src");
@@ -243,7 +281,7 @@ function showQuestion(next, receivedAt) {
   }
   answerButtons.forEach((button, index) => {
     const text = next.answers ? next.answers[index] : "";
-    button.querySelector("span").textContent = text;
+    button.querySelector("span").textContent = french(text);
     button.hidden = !text;
     button.disabled = false;
     button.className = "answer";
@@ -260,7 +298,9 @@ function showQuestion(next, receivedAt) {
 // Shows the countdown while the module lives, and its error if it fails late.
 function followModule(running, remaining) {
   clearTimeout(pollTimer);
-  $("countdown").hidden = !running;
+  // Only a sound waits on the module: a countdown without one reads as a
+  // time limit.
+  $("countdown").hidden = !running || !question.sound;
   if (!running) return;
   $("count").textContent = Math.ceil(remaining);
   const sessionId = session.id;
@@ -294,7 +334,7 @@ async function answer(place) {
     $("feedback").className = verdict.correct ? "good" : "bad";
     showText("feedback", verdict.correct
       ? `Bonne réponse${NNBSP}!`
-      : `Non${NNBSP}: la bonne réponse était ${quoted(verdict.right_answer)}.`);
+      : `Non${NNBSP}: la bonne réponse était ${quoted(french(verdict.right_answer))}.`);
     $("score").textContent = `Score${NNBSP}: ${verdict.score}`;
     $("next").hidden = false;
     $("next").focus();
@@ -326,6 +366,7 @@ function duration(seconds) {
 }
 
 async function showSummary() {
+  forgetQuestionSound();
   busy = true;
   try {
     const summary = await call("GET", `/api/sessions/${session.id}/summary`);
@@ -346,7 +387,7 @@ async function showSummary() {
       if (missed.picture) {
         const picture = document.createElement("img");
         picture.src = missed.picture;
-        picture.alt = "Image de la question";
+        picture.alt = pictureAlt();
         fitPicture(picture, 100);
         item.append(picture);
       }
@@ -357,9 +398,9 @@ async function showSummary() {
         paragraph.textContent = content;
         text.append(paragraph);
       };
-      line("missed-question", `${missed.number}. ${missed.question}`);
-      line("missed-chosen", `Votre réponse${NNBSP}: ${missed.chosen}`);
-      line("missed-right", `Bonne réponse${NNBSP}: ${missed.right}`);
+      line("missed-question", `${missed.number}. ${french(missed.question)}`);
+      line("missed-chosen", `Votre réponse${NNBSP}: ${french(missed.chosen)}`);
+      line("missed-right", `Bonne réponse${NNBSP}: ${french(missed.right)}`);
       if (missed.sound) {
         const replay = document.createElement("button");
         replay.className = "replay";
@@ -379,7 +420,9 @@ async function showSummary() {
       $("failed").append(line);
     }
     show("summary");
-    $("again").focus();
+    // The score first: focus must not scroll it away.
+    window.scrollTo(0, 0);
+    $("again").focus({preventScroll: true});
   } catch (error) {
     showText("quiz-error", error.message);
   } finally {

@@ -37,6 +37,13 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--disable-component-update", "--disable-sync", "--mute-audio",
                   "--window-size=1280,860"]
 PUPIL = "Zoé Martin"
+# axe-core, as scripts/install-deps installs it, and the rules it holds the
+# pages to: WCAG 2.1 A and AA, and its best practices (a level-one heading
+# on every screen among them).
+AXE_SCRIPT = ROOT / "tests/host/node_modules/axe-core/axe.min.js"
+AXE_TAGS = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"]
+# A small phone and a laptop, as CSS pixels.
+VIEWPORTS = {"phone": (360, 640), "laptop": (1280, 800)}
 # The loudest 200 ms of the question's sound as the page decodes it, in dBFS.
 PAGE_SOUND_LEVEL = """
 const done = arguments[arguments.length - 1];
@@ -57,6 +64,57 @@ fetch(document.getElementById("replay").dataset.sound)
   })
   .catch((error) => done(String(error)));
 """
+# Every enabled control whose border and fill both stand out from what is
+# behind it by less than 3:1, as "what: ratio".
+WEAK_CONTROL_BORDERS = """
+const rgb = (color) => color.match(/[\\d.]+/g).map(Number);
+const luminance = (color) => {
+  const [r, g, b] = rgb(color).slice(0, 3).map((value) => {
+    const c = value / 255;
+    return c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4;
+  });
+  return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+};
+const ratio = (one, other) => {
+  const [high, low] = [luminance(one), luminance(other)].sort((a, b) => b - a);
+  return (high + 0.05) / (low + 0.05);
+};
+const opaque = (color) => (rgb(color)[3] ?? 1) > 0;
+const behind = (element) => {
+  for (let parent = element.parentElement; parent; parent = parent.parentElement) {
+    const color = getComputedStyle(parent).backgroundColor;
+    if (opaque(color)) return color;
+  }
+  return "rgb(255, 255, 255)";
+};
+return [...document.querySelectorAll("button, input:not([type=radio]), .pill span")]
+  .filter((control) => control.getClientRects().length &&
+          !(control.disabled || control.closest("label")?.querySelector("input")?.disabled))
+  .flatMap((control) => {
+    const style = getComputedStyle(control);
+    const back = behind(control);
+    const border = parseFloat(style.borderTopWidth) ? ratio(style.borderTopColor, back) : 0;
+    const fill = opaque(style.backgroundColor) ? ratio(style.backgroundColor, back) : 0;
+    return Math.max(border, fill) >= 3 ? []
+      : [`${control.textContent.trim() || control.id}: ${border.toFixed(2)}`];
+  });
+"""
+# The sounds the page starts, by performance.now().
+RECORD_SOUND_STARTS = """
+window.soundStarts = [];
+const start = AudioBufferSourceNode.prototype.start;
+AudioBufferSourceNode.prototype.start = function (...rest) {
+  window.soundStarts.push(performance.now());
+  return start.apply(this, rest);
+};
+"""
+
+
+def french(text: str) -> str:
+    """A module's text as the page shows it: narrow no-break spaces before
+    ? ! : ; and typographic apostrophes."""
+    return re.sub(r"([^\s?!:;])[ \u00a0]*([?!:;])(?!\d)", "\\1\u202f\\2",
+                  text.replace("'", "\u2019"))
 
 
 class WebHostInBrowser(unittest.TestCase):
@@ -102,11 +160,11 @@ class WebHostInBrowser(unittest.TestCase):
         self.wait_until(lambda: self.element("#progress").text == f"Question {number} / {length}"
                         and self.element("#question").text)
         record = parse_record(self.private_folder(literal).joinpath(EXCHANGE_FILE).read_bytes())
-        self.assertEqual(self.element("#question").text, record["question"])
+        self.assertEqual(self.element("#question").text, french(record["question"]))
         answers = [record[f"reponse{place}"] for place in range(1, 5)]
-        self.assertEqual([button.find_element(By.TAG_NAME, "span").text
+        self.assertEqual([button.find_element(By.TAG_NAME, "span").text.strip()
                           for button in self.answer_buttons() if button.is_displayed()],
-                         [answer.strip() for answer in answers if answer])
+                         [french(answer).strip() for answer in answers if answer])
         return record
 
     def judge_and_go_on(self, record: dict, answer_right: bool, by_key: bool) -> None:
@@ -119,7 +177,7 @@ class WebHostInBrowser(unittest.TestCase):
         self.wait_until(lambda: self.element("#feedback").is_displayed())
         expected = ("Bonne réponse\u202f!" if answer_right else
                     "Non\u202f: la bonne réponse était "
-                    f"«\u00a0{record[f'reponse{right}']}\u00a0».")
+                    f"«\u00a0{french(record[f'reponse{right}'])}\u00a0».")
         self.assertEqual(self.text_of("#feedback"), expected)
         self.assertIn("right", self.answer_buttons()[right - 1].get_attribute("class"))
         if by_key:
@@ -139,8 +197,8 @@ class WebHostInBrowser(unittest.TestCase):
         self.assertEqual(self.element("#final-score").text, "2 / 3")
         missed = self.browser.find_elements(By.CSS_SELECTOR, ".missed")
         self.assertEqual(len(missed), 1)
-        right = records[1][f"reponse{records[1]['bonne_reponse']}"].strip()
-        self.assertIn(records[1]["question"], missed[0].text)
+        right = french(records[1][f"reponse{records[1]['bonne_reponse']}"]).strip()
+        self.assertIn(french(records[1]["question"]), missed[0].text)
         self.assertIn(f"Bonne réponse\u202f: {right}", self.text_of(".missed-right"))
 
         with self.results.open(encoding="utf-8-sig", newline="") as file:
@@ -233,6 +291,76 @@ class WebHostInBrowser(unittest.TestCase):
             "return document.getElementById('picture').complete;"))
         self.assert_whole_scale("#picture")
 
+    def test_each_screen_fits_the_phone_and_the_laptop_and_passes_the_checks(self):
+        for viewport, size in VIEWPORTS.items():
+            with self.subTest(viewport):
+                self.use_viewport(*size)
+                self.open_start_page()
+                self.wait_until(lambda: self.browser.find_elements(By.CSS_SELECTOR, ".pill"))
+                self.element("[data-module=treble2] span").click()
+                self.assert_in_view("#start")
+                self.assert_accessible("start page")
+                self.start("treble2", 2)
+                self.browser.execute_script(RECORD_SOUND_STARTS)
+
+                record = self.play_question(1, 2, "Treble2.exe")
+                for selector in ["#question", *[f".answer[data-place='{place}']"
+                                                for place in range(1, 5)]]:
+                    self.assert_in_view(selector)
+                self.assertEqual(self.element("#picture").get_attribute("alt"),
+                                 "Portée en clé de sol")
+                self.assertEqual(self.text_of("#announce"),
+                                 f"Question 1 sur 2\u202f: {french(record['question'])}")
+                self.assertEqual(self.element("#announce").get_attribute("aria-live"), "polite")
+                self.assert_accessible("question")
+                self.judge_and_go_on(record, answer_right=False, by_key=False)
+
+                # The last answer comes before the sound is due: on the
+                # results screen it stays unheard.
+                record = self.play_question(2, 2, "Treble2.exe")
+                self.judge_and_go_on(record, answer_right=False, by_key=True)
+                moved_on = self.browser.execute_script("return performance.now();")
+                self.wait_until(lambda: self.element("#summary").is_displayed())
+                self.assertEqual(self.element("#final-score").text, "0 / 2")
+                self.assertEqual(self.browser.execute_script("return window.scrollY;"), 0)
+                self.assert_in_view("#final-score")
+                self.assertEqual(self.browser.switch_to.active_element.get_attribute("id"),
+                                 "again")
+                self.assertEqual({picture.get_attribute("alt") for picture in
+                                  self.browser.find_elements(By.CSS_SELECTOR, ".missed img")},
+                                 {"Portée en clé de sol"})
+                self.screenshot(f"summary-{viewport}")
+                self.assert_accessible("results")
+                time.sleep(3.5)
+                self.assertEqual([start for start in self.browser.execute_script(
+                    "return window.soundStarts;") if start > moved_on], [])
+
+                self.browser.get(self.url + "enseignant")
+                self.wait_until(lambda: PUPIL in self.element("#pupils").text)
+                self.assert_accessible("teacher's page")
+
+    def test_pictures_say_what_they_show_and_only_a_sound_is_counted_down(self):
+        # Instruments questions come with a picture (two in five), a sound or
+        # neither: up to twenty, until one with a picture.
+        for module, literal, alt, length in [
+                ("bass2", "Bass2.exe", "Portée en clé de fa", 1),
+                ("portraits", "portraits.exe", "Portrait d’un compositeur", 1),
+                ("instruments", "instruments.exe", "Instrument", 20)]:
+            with self.subTest(module):
+                self.start(module, length)
+                for number in range(1, length + 1):
+                    record = self.play_question(number, length, literal)
+                    self.assertEqual(self.element("#countdown").is_displayed(),
+                                     self.element("#listen").is_displayed())
+                    if self.element("#figure").is_displayed():
+                        break
+                    self.judge_and_go_on(record, answer_right=True, by_key=True)
+                self.assertEqual(self.element("#picture").get_attribute("alt"), alt)
+                if module == "portraits":
+                    self.assertEqual(self.text_of("#question"), "Ce portrait est celui de\u202f:")
+                # A session ended frees its place among the device's few.
+                self.judge_and_go_on(record, answer_right=True, by_key=True)
+
     def test_bad_requests_are_refused_naming_what_was_wrong(self):
         cases = [({"module": "nope", "length": 3, "pupil": PUPIL}, 404,
                   "Il n’y a pas de module «\u00a0nope\u00a0»."),
@@ -281,6 +409,47 @@ class WebHostInBrowser(unittest.TestCase):
         if SCREENSHOT_DIR:
             Path(SCREENSHOT_DIR).mkdir(parents=True, exist_ok=True)
             self.browser.save_screenshot(str(Path(SCREENSHOT_DIR) / f"{name}.png"))
+
+    def open_start_page(self) -> None:
+        """The start page as a new tab opens it, with nothing of this tab's
+        earlier sessions."""
+        self.browser.get(self.url)
+        self.browser.execute_script("sessionStorage.clear();")
+        self.browser.get(self.url)
+
+    def use_viewport(self, width: int, height: int) -> None:
+        """The page's size in CSS pixels, a phone's (touch, its own viewport) when narrow."""
+        self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": width < 700})
+        self.addCleanup(self.browser.execute_cdp_cmd, "Emulation.clearDeviceMetricsOverride", {})
+
+    def assert_in_view(self, selector: str) -> None:
+        """The element is wholly on screen as the page stands, not scrolled to."""
+        box, height, seen = self.browser.execute_script(
+            "const element = document.querySelector(arguments[0]);"
+            "const box = element.getBoundingClientRect();"
+            "const seen = document.elementFromPoint(box.left + box.width / 2,"
+            "                                       box.top + box.height / 2);"
+            "return [box, window.innerHeight, element.contains(seen)];", selector)
+        self.assertTrue(0 <= box["top"] and box["bottom"] <= height and seen,
+                        f"{selector} at {box['top']:.0f}-{box['bottom']:.0f} of {height}")
+
+    def assert_accessible(self, where: str) -> None:
+        """axe-core finds no WCAG 2.1 A or AA fault in the page as it stands,
+        and every control stands out by 3:1 (which axe does not check)."""
+        if not AXE_SCRIPT.exists():
+            self.fail(f"{AXE_SCRIPT} is missing: scripts/install-deps installs it")
+        if not self.browser.execute_script("return typeof axe !== 'undefined';"):
+            self.browser.execute_script(AXE_SCRIPT.read_text(encoding="utf-8"))
+        violations = self.browser.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "axe.run(document, {runOnly: {type: 'tag', values: arguments[0]}})"
+            "  .then((result) => done(result.violations.map((violation) =>"
+            "    `${violation.id} (${violation.impact}): `"
+            "    + violation.nodes.map((node) => node.target.join(' ')).join(', '))))"
+            "  .catch((error) => done([String(error)]));", AXE_TAGS)
+        self.assertEqual(violations, [], where)
+        self.assertEqual(self.browser.execute_script(WEAK_CONTROL_BORDERS), [], where)
 
 
 if __name__ == "__main__":
