@@ -13,9 +13,13 @@ for the next question to having it and its picture, as the page shows it;
 the sound is fetched after, as the page does. Prints the starts refused,
 next-to-shown median and 95th percentile per kind of module, and, at their
 peak, the host's memory, its module processes and private sound servers.
+Fails (exit 1, with the counts) on any start refused, any call the host
+refused or did not answer, any question a module could not put, or any
+answer missing from the results file.
 """
 
 import argparse
+import csv
 import http.client
 import json
 import random
@@ -27,7 +31,7 @@ import sys
 import tempfile
 import threading
 import time
-from collections import defaultdict
+from collections import Counter, defaultdict
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
@@ -42,7 +46,7 @@ PLAN = [
 
 
 class Pupil(threading.Thread):
-    def __init__(self, number, port, plan, questions, start_together, timings, refused):
+    def __init__(self, number, port, plan, questions, start_together, timings, refused, errors):
         super().__init__(daemon=True)
         self.number = number
         self.address = f"127.0.0.{10 + number}"
@@ -52,6 +56,9 @@ class Pupil(threading.Thread):
         self.start_together = start_together
         self.timings = timings
         self.refused = refused
+        self.errors = errors  # every call refused or unanswered, after the start
+        self.name = f"Élève {number}"
+        self.answered = 0  # answers the host took: each must be a row of the results
         self.random = random.Random(number)
 
     def call(self, method, path, body=None):
@@ -63,22 +70,33 @@ class Pupil(threading.Thread):
                                None, headers)
             response = connection.getresponse()
             data = response.read()
+        except OSError as error:
+            self.errors.append(f"{self.address} {method} {path}: {error}")
+            raise
         finally:
             connection.close()
+        if response.status >= 400 and path != "/api/sessions":
+            self.errors.append(f"{self.address} {method} {path}: {response.status} "
+                               f"{data[:200].decode(errors='replace')}")
         return response.status, data
 
     def run(self):
         self.start_together.wait()
         try:
             status, data = self.call("POST", "/api/sessions", {
-                "module": self.module, "length": self.questions, "pupil": f"Élève {self.number}"})
+                "module": self.module, "length": self.questions, "pupil": self.name})
         except OSError as error:
             self.refused.append(f"{self.address}: {error}")
             return
         if status != 201:
             self.refused.append(f"{self.address}: {status} {data.decode()}")
             return
-        session = json.loads(data)["id"]
+        try:
+            self.play(json.loads(data)["id"])
+        except (OSError, ValueError, KeyError) as error:
+            self.errors.append(f"{self.address}: the session stopped: {error!r}")
+
+    def play(self, session):
         for number in range(1, self.questions + 1):
             asked = time.monotonic()
             _, data = self.call("POST", f"/api/sessions/{session}/next")
@@ -90,14 +108,16 @@ class Pupil(threading.Thread):
                 threading.Thread(target=self.call, args=("GET", question["sound"]),
                                  daemon=True).start()
             if question.get("error"):
+                self.errors.append(f"{self.address} question {number}: {question['error']}")
                 continue
             self.following = question.get("running", False)
             if self.paced:
                 self.think(session, self.random.uniform(1.5, 4.0))
             place = self.random.choice([place for place, answer
                                         in enumerate(question["answers"], 1) if answer])
-            self.call("POST", f"/api/sessions/{session}/answer", {"number": number,
-                                                                  "place": place})
+            status, _ = self.call("POST", f"/api/sessions/{session}/answer",
+                                  {"number": number, "place": place})
+            self.answered += status == 200
             if self.paced:
                 self.think(session, self.random.uniform(0.3, 1.0))
 
@@ -108,8 +128,8 @@ class Pupil(threading.Thread):
         while time.monotonic() < until:
             time.sleep(min(0.25, max(0.0, until - time.monotonic())))
             if self.following:
-                _, data = self.call("GET", f"/api/sessions/{session}/module")
-                self.following = json.loads(data)["running"]
+                status, data = self.call("GET", f"/api/sessions/{session}/module")
+                self.following = status == 200 and json.loads(data)["running"]
 
 
 class Peaks(threading.Thread):
@@ -172,10 +192,10 @@ def main() -> None:
         port = int(re.search(r":(\d+)/", host.stdout.readline())[1])
         peaks = Peaks(host.pid, work)
         peaks.start()
-        timings, refused = defaultdict(list), []
+        timings, refused, errors = defaultdict(list), [], []
         start_together = threading.Barrier(args.pupils)
         pupils = [Pupil(number, port, PLAN[number % len(PLAN)], args.questions, start_together,
-                        timings, refused) for number in range(args.pupils)]
+                        timings, refused, errors) for number in range(args.pupils)]
         started = time.monotonic()
         for pupil in pupils:
             pupil.start()
@@ -183,6 +203,9 @@ def main() -> None:
             pupil.join()
         peaks.stopped.set()
         peaks.join()
+        with (work / "resultats.csv").open(encoding="utf-8-sig", newline="") as file:
+            rows = Counter(row["élève"] for row in csv.DictReader(file, delimiter=";"))
+        missing = sum(max(0, pupil.answered - rows[pupil.name]) for pupil in pupils)
     finally:
         host.terminate()
         host.wait(timeout=30)
@@ -197,6 +220,15 @@ def main() -> None:
               f"{percentile(values, 0.95):>7.3f} {max(values):>7.3f}")
     print(f"at peak: host {peaks.memory_mb:.0f} MB, {peaks.modules} module processes, "
           f"{peaks.sound_servers} private sound servers ({peaks.sound_servers_mb:.0f} MB)")
+    answered = sum(pupil.answered for pupil in pupils)
+    print(f"answers taken {answered}, missing from the results file {missing}; "
+          f"calls refused or unanswered, or questions not put {len(errors)}")
+    for line in errors[:20]:
+        print(f"  {line}")
+    if refused or errors or missing:
+        sys.exit(f"classroom: FAILED: {len(refused)} starts refused, {len(errors)} calls "
+                 f"refused or unanswered or questions not put, {missing} answers missing "
+                 f"from the results file")
 
 
 if __name__ == "__main__":

@@ -82,6 +82,11 @@ def catalogue(bin_dir: Path) -> list[ModuleInfo]:
             if (bin_dir / row["file"]).is_file()]
 
 
+def titles_by_file(bin_dir: Path) -> dict[str, str]:
+    """Each built module's title by its file name, as older results files name it."""
+    return {module.file.name: module.title for module in catalogue(bin_dir)}
+
+
 def find_module(bin_dir: Path, name: str) -> Path:
     wanted = name.lower().removesuffix(".exe") + ".exe"
     built = sorted(bin_dir.glob("*.exe"))

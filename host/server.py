@@ -1,8 +1,13 @@
 """The web host: the pupils' page and the teacher's in static/, and the JSON
 calls they make.
 
-    GET  /api/modules                       the modules built, by group
-    POST /api/sessions                      {"module", "length", "pupil"[, "previous"]}
+    GET  /api/modules                       the modules built, by group, and the
+                                            class's assignment
+    POST /api/sessions                      {"module", "length", "pupil"[, "previous"]
+                                            [, "browser"]}: a new session; the earlier
+                                            ones of the same browser are closed
+    GET  /api/sessions/ID                   what a page reloaded needs to resume it:
+                                            module, length, score, the question asked
     POST /api/sessions/ID/next              put the next question
     POST /api/sessions/ID/answer            {"number", "place"}: judge it
     GET  /api/sessions/ID/module            the module's countdown and error
@@ -10,22 +15,31 @@ calls they make.
     GET  /api/sessions/ID/sounds/N          question N's sound (WAVE)
     GET  /api/sessions/ID/summary           score, time, questions missed
     GET  /enseignant                        the teacher's page, and its calls:
-    GET  /api/teacher/class                 this run's results per pupil and module
+    GET  /api/teacher/class[?day=YYYY-MM-DD] a day's results (today's by default) per
+                                            pupil and module, what was missed most
     GET  /api/teacher/resultats.csv         the results file
+    GET  /api/teacher/pictures/MODULE/NAME  a picture of a module (JPEG)
+    GET  /api/teacher/qr.svg                the pupils' address as a QR code
+    POST /api/teacher/assignment            {"module", "length"}: what the class plays;
+                                            {"module": null} for nothing
 
 The teacher's page and calls answer the host machine, or a device that
 gives the code the host printed at start (?code=, or the X-Teacher-Code
-header).
+header); the code is kept across restarts.
 
 A request the host cannot take is answered with {"error": "..."} in French
-and a 4xx status; a module that fails is no such error: its question says so
-and the session goes on (the module's error line goes to the host's console).
-The host is meant for a class on a shared network: posts are JSON from the
-page's own origin, bodies are small, the Host header must name this machine,
-idle connections are closed and every reply forbids framing and sniffing.
+and a 4xx status, with "gone": true when the session no longer exists (the
+page then offers a new one); a module that fails is no such error: its
+question says so and the session goes on (the module's error line goes to
+the host's console). The host is meant for a class on a shared network:
+posts are JSON from the page's own origin, bodies are small and shallow, the
+Host header must name this machine, a request must arrive whole within the
+time limit, one address holds a share of the connections only, and every
+reply forbids framing and sniffing.
 """
 
 import hmac
+import html
 import ipaddress
 import json
 import re
@@ -35,20 +49,36 @@ import sys
 import threading
 import time
 import traceback
+from collections import Counter
+from datetime import date
 from http import HTTPStatus
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
-from host.modules import SoundError, catalogue
-from host.session import MAX_LENGTH, PUPIL_NAME, Question, Session, SessionError, SessionLimit
+from host.modules import ModuleInfo, PictureError, SoundError, catalogue, extract_picture
+from host.results import ResultsLog
+from host.session import (MAX_LENGTH, PUPIL_NAME, Question, Session, SessionError, SessionGone,
+                          SessionLimit)
 from host.sound import SoundLibrary
+from host.state import HostState
+
+try:
+    import qrcode
+    import qrcode.image.svg
+except ImportError:  # scripts/install-deps installs it; the page does without
+    qrcode = None
 
 STATIC_DIR = Path(__file__).resolve().parent / "static"
 CONTENT_TYPES = {".html": "text/html; charset=utf-8", ".css": "text/css; charset=utf-8",
                  ".js": "text/javascript; charset=utf-8"}
 MAX_BODY = 4096
-IDLE_TIMEOUT = 20.0   # seconds a connection may take to send its request
+MAX_NESTING = 8       # the pages send flat objects
+IDLE_TIMEOUT = 20.0   # seconds a connection may take to send its whole request
 MAX_CONNECTIONS = 256  # at once; beyond, new ones are closed unanswered
+# At once from one address: a class behind one router stays well within it,
+# one device cannot hold every connection.
+MAX_CONNECTIONS_PER_ADDRESS = 64
+MISSED_SHOWN = 5      # per module on the teacher's page
 LISTEN_QUEUE = 128    # a class starting at once
 SECURITY_HEADERS = {
     "X-Content-Type-Options": "nosniff",
@@ -64,6 +94,8 @@ STATUS_MESSAGES = {
     HTTPStatus.NOT_IMPLEMENTED: "Le serveur ne connaît pas cette méthode.",
     HTTPStatus.REQUEST_URI_TOO_LONG: "L’adresse demandée est trop longue.",
     HTTPStatus.REQUEST_HEADER_FIELDS_TOO_LARGE: "Les en-têtes de la requête sont trop longs.",
+    HTTPStatus.HTTP_VERSION_NOT_SUPPORTED: "Cette version de HTTP n’est pas prise en charge.",
+    HTTPStatus.REQUEST_TIMEOUT: "La requête a pris trop de temps.",
 }
 MODULE_FAILED = "Le module n’a pas pu poser cette question."
 
@@ -134,24 +166,123 @@ def summary_view(session: Session) -> dict:
     }
 
 
-def class_view(rows: list[dict[str, str]], bin_dir: Path) -> dict:
-    """This run's results per pupil and per module, as the teacher's page shows them."""
-    titles = {info.file.name: info.title for info in catalogue(bin_dir)}
+def resume_view(session: Session) -> dict:
+    """What a page reloaded needs to go on with its session: the question
+    still waiting for its answer, if any; else it asks for the next one, or
+    shows the result once the session is finished."""
+    last = session.questions[-1] if session.questions else None
+    return {"id": session.id, "module": session.module.title, "name": session.module.name,
+            "length": session.length, "seconds": session.module.seconds,
+            "pupil": session.pupil, "score": session.score(), "finished": session.finished,
+            "question": question_view(session, last) if last and last.pending else None}
+
+
+def staff_place(identifies: str) -> str | None:
+    """Where a note module's picture ("17_Mi") puts its note on the staff.
+    Positions count from the clef's lowest; the staff's bottom line is 10 in
+    both clefs."""
+    match = re.fullmatch(r"(\d{1,2})_\w+", identifies)
+    if not match:
+        return None
+    step = int(match[1]) - 10  # even on a line, odd in a space
+
+    def ordinal(number: int) -> str:
+        return "1re" if number == 1 else f"{number}e"
+
+    if 0 <= step <= 8:
+        return f"{ordinal(step // 2 + 1)} ligne" if step % 2 == 0 else \
+            f"{ordinal(step // 2 + 1)} interligne"
+    if step == -1:
+        return "sous la portée"
+    if step == 9:
+        return "au-dessus de la portée"
+    if step < 0:
+        ledger = -step // 2
+        return f"{ordinal(ledger)} ligne supplémentaire en dessous" if step % 2 == 0 else \
+            f"sous la {ordinal(ledger)} ligne supplémentaire"
+    ledger = (step - 8) // 2
+    return f"{ordinal(ledger)} ligne supplémentaire au-dessus" if step % 2 == 0 else \
+        f"au-dessus de la {ordinal(ledger)} ligne supplémentaire"
+
+
+def class_view(results: ResultsLog, modules: list[ModuleInfo], day: str | None = None) -> dict:
+    """One day's results per pupil and per module (today's by default), and
+    for each module the questions missed most, as the teacher's page shows
+    them. Rows of older hosts name their module by its file."""
+    known = {info.title: info for info in modules} | {info.file.name: info for info in modules}
+    day = day or date.today().isoformat()
+    rows = results.rows(day)
     pupils: dict[str, dict] = {}
-    modules: dict[str, dict] = {}
+    by_module: dict[str, dict] = {}
+    asked: dict[str, Counter] = {}
+    missed: dict[str, Counter] = {}
     for row in rows:
         right = row["juste"] == "oui"
-        title = titles.get(row["module"], row["module"])
+        info = known.get(row["module"])
+        title = info.title if info else row["module"]
         pupil = pupils.setdefault(row["élève"], {"name": row["élève"], "answered": 0,
                                                  "right": 0, "modules": {}})
-        module = modules.setdefault(title, {"module": title, "answered": 0, "right": 0})
+        module = by_module.setdefault(title, {
+            "module": title, "name": info.name if info else None,
+            "kind": info.kind if info else "", "answered": 0, "right": 0})
         per_module = pupil["modules"].setdefault(title, {"answered": 0, "right": 0})
         for tally in (pupil, module, per_module):
             tally["answered"] += 1
             tally["right"] += right
-    return {"pupils": sorted(pupils.values(), key=lambda pupil: pupil["name"].casefold()),
-            "modules": sorted(modules.values(), key=lambda module: module["module"]),
-            "answers": len(rows)}
+        key = (row["question"], row["repère"], row["bonne réponse"])
+        asked.setdefault(title, Counter())[key] += 1
+        if not right:
+            missed.setdefault(title, Counter())[key] += 1
+    for title, module in by_module.items():
+        module["missed"] = [
+            {"question": question, "right_answer": answer, "wrong": wrong,
+             "asked": asked[title][(question, identifies, answer)],
+             "place": staff_place(identifies) if module["kind"] == "notes" else None,
+             "picture": f"/api/teacher/pictures/{module['name']}/{identifies}"
+             if module["name"] and module["kind"] in ("notes", "portraits", "instruments")
+             and re.fullmatch(r"[\w.-]{1,40}", identifies, re.ASCII) else None}
+            for (question, identifies, answer), wrong
+            in missed.get(title, Counter()).most_common(MISSED_SHOWN)]
+    order = {info.title: index for index, info in enumerate(modules)}
+    return {"day": day, "days": results.days(), "answers": len(rows),
+            "pupils": list(pupils.values()),
+            "modules": sorted(by_module.values(),
+                              key=lambda module: (order.get(module["module"], len(order)),
+                                                  module["module"]))}
+
+
+def json_nesting(text: str) -> int:
+    """How deep the arrays and objects of a JSON text go, read before
+    parsing it: the parser recurses."""
+    depth = deepest = 0
+    in_string = escaped = False
+    for char in text:
+        if in_string:
+            if escaped:
+                escaped = False
+            elif char == "\\":
+                escaped = True
+            elif char == '"':
+                in_string = False
+        elif char == '"':
+            in_string = True
+        elif char in "[{":
+            depth += 1
+            deepest = max(deepest, depth)
+        elif char in "]}":
+            depth -= 1
+    return deepest
+
+
+def french_page(title: str, message: str) -> bytes:
+    """A page for a browser that opened an address it may not open."""
+    return (f'<!doctype html>\n<html lang="fr">\n<head><meta charset="utf-8">'
+            f'<meta name="viewport" content="width=device-width, initial-scale=1">'
+            f'<title>{html.escape(title)}</title><link rel="icon" href="data:,">'
+            f'<link rel="stylesheet" href="/static/style.css"></head>\n'
+            f'<body><main><h1>{html.escape(title)}</h1>\n<p class="lead">'
+            f'{html.escape(typeset(message))}</p>\n'
+            f'<p><a href="/">Aller au quiz</a></p></main></body>\n</html>\n').encode()
 
 
 def whole_number(body: dict, key: str, low: int, high: int, what: str) -> int:
@@ -180,6 +311,7 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         ("GET", r"/static/([\w-]+\.(?:html|css|js))", "static_file"),
         ("GET", r"/api/modules", "modules"),
         ("POST", r"/api/sessions", "start_session"),
+        ("GET", r"/api/sessions/([\w-]+)", "resume"),
         ("POST", r"/api/sessions/([\w-]+)/next", "next_question"),
         ("POST", r"/api/sessions/([\w-]+)/answer", "answer"),
         ("GET", r"/api/sessions/([\w-]+)/module", "module_state"),
@@ -188,11 +320,20 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         ("GET", r"/api/sessions/([\w-]+)/summary", "summary"),
         ("GET", r"/api/teacher/class", "teacher_class"),
         ("GET", r"/api/teacher/resultats\.csv", "teacher_csv"),
+        ("GET", r"/api/teacher/pictures/(\w{1,40})/([\w.-]{1,40})", "teacher_picture"),
+        ("GET", r"/api/teacher/qr\.svg", "teacher_qr"),
+        ("POST", r"/api/teacher/assignment", "teacher_assignment"),
     ]
 
     def setup(self):
         self.timeout = self.server.idle_timeout  # applied to the socket by setup()
         super().setup()
+        # The whole request within the time limit, however slowly it comes.
+        self.server.watch(self.connection)
+
+    def finish(self):
+        self.server.forget(self.connection)
+        super().finish()
 
     def do_GET(self):  # noqa: N802 (the name http.server calls)
         self._route("GET")
@@ -203,6 +344,8 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
     def _route(self, method: str) -> None:
         path, _, self.query = self.path.partition("?")
         try:
+            if method == "GET" and not self.server.forget(self.connection):
+                raise BadRequest("La requête a pris trop de temps.", HTTPStatus.REQUEST_TIMEOUT)
             self._check_host()
             if method == "POST":
                 self._check_post()
@@ -213,10 +356,12 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
             raise NotFound("Cette page n’existe pas.")
         except BadRequest as error:
             self._send_error(error.status, str(error))
-        except (ValueError, UnicodeError) as error:
-            self._send_error(HTTPStatus.BAD_REQUEST, str(error))
+        except (ValueError, UnicodeError):
+            self._send_error(HTTPStatus.BAD_REQUEST, STATUS_MESSAGES[HTTPStatus.BAD_REQUEST])
         except Forbidden as error:
             self._send_error(HTTPStatus.FORBIDDEN, str(error))
+        except SessionGone as error:
+            self._send_json({"error": str(error), "gone": True}, HTTPStatus.NOT_FOUND)
         except LookupError as error:
             self._send_error(HTTPStatus.NOT_FOUND, error.args[0])
         except SessionLimit as error:
@@ -270,8 +415,14 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         self.static_file("index.html")
 
     def teacher_page(self) -> None:
-        self._require_teacher("La page de l’enseignant s’ouvre sur l’ordinateur du serveur, "
-                              "ou avec le code affiché à son démarrage (…/enseignant?code=…).")
+        try:
+            self._require_teacher("La page de l’enseignant s’ouvre sur l’ordinateur du "
+                                  "serveur, ou avec le code affiché à son démarrage "
+                                  "(…/enseignant?code=…).")
+        except Forbidden as error:
+            self._send(french_page("La page de l’enseignant", str(error)),
+                       CONTENT_TYPES[".html"], "no-store", HTTPStatus.FORBIDDEN)
+            return
         self.static_file("teacher.html")
 
     def static_file(self, name: str) -> None:
@@ -288,21 +439,37 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
                 {"name": module.name, "label": module.label, "title": module.title})
         self._send_json({"groups": [{"title": title, "modules": modules}
                                     for title, modules in groups.items()],
-                         "max_length": MAX_LENGTH})
+                         "max_length": MAX_LENGTH, "assignment": self._assignment()})
+
+    def _assignment(self) -> dict | None:
+        """The class's assignment, while its module is built."""
+        assignment = self.server.state.assignment or {}
+        length = assignment.get("length")
+        if isinstance(length, bool) or not isinstance(length, int) or \
+                not 1 <= length <= MAX_LENGTH:
+            return None
+        for module in catalogue(self.server.bin_dir):
+            if module.name == assignment.get("name"):
+                return {"name": module.name, "title": module.title, "length": length}
+        return None
 
     def start_session(self) -> None:
         body = self._read_json()
         module = body.get("module")
         if not isinstance(module, str) or not re.fullmatch(r"\w{1,40}", module):
             raise BadRequest("Choisissez un module.")
-        previous = body.get("previous")
+        previous, browser = body.get("previous"), body.get("browser")
         session = self.server.sessions.start(
             module, whole_number(body, "length", 1, MAX_LENGTH, "Le nombre de questions"),
             pupil_name(body), self.client_address[0],
-            previous if isinstance(previous, str) else None)
+            previous if isinstance(previous, str) else None,
+            browser if isinstance(browser, str) else None)
         self._send_json({"id": session.id, "module": session.module.title,
                          "length": session.length, "seconds": session.module.seconds},
                         HTTPStatus.CREATED)
+
+    def resume(self, session_id: str) -> None:
+        self._send_json(resume_view(self.server.sessions.get(session_id)))
 
     def next_question(self, session_id: str) -> None:
         session = self.server.sessions.get(session_id)
@@ -359,9 +526,47 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
     # The teacher's calls.
     def teacher_class(self) -> None:
         self._require_teacher()
-        view = class_view(list(self.server.sessions.results.rows), self.server.bin_dir)
-        self._send_json(view | {"since": self.server.started_at,
-                                "live_sessions": self.server.sessions.live_count()})
+        day = next(iter(re.findall(r"(?:^|&)day=(\d{4}-\d\d-\d\d)(?:&|$)", self.query)), None)
+        view = class_view(self.server.sessions.results, catalogue(self.server.bin_dir), day)
+        self._send_json(view | {"live_sessions": self.server.sessions.live_count(),
+                                "join": self.server.join_url,
+                                "assignment": self._assignment(),
+                                "modules_built": [{"name": module.name, "title": module.title}
+                                                  for module in catalogue(self.server.bin_dir)],
+                                "max_length": MAX_LENGTH})
+
+    def teacher_picture(self, module_name: str, name: str) -> None:
+        self._require_teacher()
+        module = next((module for module in catalogue(self.server.bin_dir)
+                       if module.name == module_name), None)
+        if module is None:
+            raise NotFound(f"Il n’y a pas de module « {module_name} ».")
+        try:
+            picture = self.server.picture(module, name)
+        except PictureError as error:
+            raise NotFound(f"L’image « {name} » manque.") from error
+        self._send(picture, "image/jpeg", "private, max-age=3600")
+
+    def teacher_qr(self) -> None:
+        self._require_teacher()
+        if qrcode is None:
+            raise NotFound("Le QR code ne peut pas être fait sur ce serveur.")
+        image = qrcode.make(self.server.join_url, image_factory=qrcode.image.svg.SvgFillImage,
+                            border=2)
+        self._send(image.to_string(), "image/svg+xml", "no-store")
+
+    def teacher_assignment(self) -> None:
+        self._require_teacher()
+        body = self._read_json()
+        module = body.get("module")
+        if module is None:
+            self.server.state.assign(None)
+        elif not any(info.name == module for info in catalogue(self.server.bin_dir)):
+            raise BadRequest("Choisissez un module de la liste.")
+        else:
+            self.server.state.assign({"name": module, "length": whole_number(
+                body, "length", 1, MAX_LENGTH, "Le nombre de questions")})
+        self._send_json({"assignment": self._assignment()})
 
     def teacher_csv(self) -> None:
         self._require_teacher()
@@ -374,7 +579,7 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         declared = self.headers.get("Content-Length")
         if declared is None:
             raise BadRequest("La requête n’indique pas sa longueur.", HTTPStatus.LENGTH_REQUIRED)
-        if not declared.isdigit():
+        if not re.fullmatch(r"[0-9]{1,12}", declared.strip()):
             raise BadRequest("La longueur de la requête est invalide.")
         length = int(declared)
         if length > MAX_BODY:
@@ -382,12 +587,17 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
                              HTTPStatus.REQUEST_ENTITY_TOO_LARGE)
         try:
             data = self.rfile.read(length)
-        except TimeoutError:
+        except (TimeoutError, OSError):
             data = b""
+        if not self.server.forget(self.connection):
+            raise BadRequest("La requête a pris trop de temps.", HTTPStatus.REQUEST_TIMEOUT)
         if len(data) != length:
             raise BadRequest("La requête est incomplète.")
         try:
-            body = json.loads(data or b"{}")
+            text = data.decode() or "{}"
+            if json_nesting(text) > MAX_NESTING:
+                raise BadRequest("La requête JSON est trop imbriquée.")
+            body = json.loads(text)
         except (UnicodeDecodeError, json.JSONDecodeError) as error:
             raise BadRequest("La requête n’est pas du JSON valide.") from error
         if not isinstance(body, dict):
@@ -404,7 +614,8 @@ class QuizRequestHandler(BaseHTTPRequestHandler):
         """http.server's own refusals (a malformed request line, an unknown
         method), in French and as JSON like the others."""
         self.close_connection = True
-        status = HTTPStatus(code)
+        status = HTTPStatus(code) if self.server.forget(self.connection) else \
+            HTTPStatus.REQUEST_TIMEOUT  # what it got of a request cut at the time limit
         self._send_json({"error": STATUS_MESSAGES.get(status, "Requête refusée.")}, status)
 
     def _send_json(self, value: dict, status: HTTPStatus = HTTPStatus.OK) -> None:
@@ -444,21 +655,78 @@ class QuizServer(ThreadingHTTPServer):
     request_queue_size = LISTEN_QUEUE
 
     def __init__(self, address: str, port: int, sessions, sounds: SoundLibrary,
-                 teacher_code: str, idle_timeout: float = IDLE_TIMEOUT,
-                 max_connections: int = MAX_CONNECTIONS):
+                 state: HostState, idle_timeout: float = IDLE_TIMEOUT,
+                 max_connections: int = MAX_CONNECTIONS,
+                 max_per_address: int = MAX_CONNECTIONS_PER_ADDRESS):
         if ":" in address:
             self.address_family = socket.AF_INET6
         self.sessions = sessions
         self.bin_dir = sessions.bin_dir
         self.sounds = sounds
-        self.teacher_code = teacher_code
+        self.state = state
         self.idle_timeout = idle_timeout
-        self.started_at = time.strftime("%H:%M")
         self._connections = threading.BoundedSemaphore(max_connections)
+        self._max_per_address = max_per_address
+        self._per_address: Counter = Counter()
+        self._deadlines: dict[socket.socket, float] = {}  # of requests still arriving
+        self._expired: set[socket.socket] = set()
+        self._watch_lock = threading.Lock()
+        self._closing = threading.Event()
+        self._pictures: dict[tuple[str, str], bytes] = {}
         self._own_addresses = machine_addresses()
         self._names = {"localhost", socket.gethostname().lower(),
                        socket.gethostname().lower() + ".local"}
         super().__init__((address, port), QuizRequestHandler)
+        threading.Thread(target=self._cut_late_requests, daemon=True).start()
+
+    @property
+    def teacher_code(self) -> str:
+        return self.state.teacher_code
+
+    def watch(self, connection: socket.socket) -> None:
+        with self._watch_lock:
+            self._deadlines[connection] = time.monotonic() + self.idle_timeout
+
+    def forget(self, connection: socket.socket) -> bool:
+        """Ends the watch of a request read whole; False if it came too late."""
+        with self._watch_lock:
+            self._deadlines.pop(connection, None)
+            late = connection in self._expired
+            self._expired.discard(connection)
+            return not late
+
+    def _cut_late_requests(self) -> None:
+        """Stops reading the requests that did not arrive whole in time, so
+        that a device sending a byte now and then cannot hold a connection."""
+        while not self._closing.wait(min(0.5, self.idle_timeout / 4)):
+            now = time.monotonic()
+            with self._watch_lock:
+                late = [connection for connection, deadline in self._deadlines.items()
+                        if deadline < now]
+                for connection in late:
+                    del self._deadlines[connection]
+                    self._expired.add(connection)
+            for connection in late:
+                try:
+                    connection.shutdown(socket.SHUT_RD)
+                except OSError:
+                    pass
+
+    def server_close(self):
+        self._closing.set()
+        super().server_close()
+
+    def picture(self, module: ModuleInfo, name: str) -> bytes:
+        key = (module.name, name.upper())
+        if key not in self._pictures:
+            self._pictures[key] = extract_picture(self.sessions.tools_dir, module.file, name)
+        return self._pictures[key]
+
+    @property
+    def join_url(self) -> str:
+        """The address the class's devices open: the machine's on its
+        network when the host listens there, else this machine's own."""
+        return self.urls[1] if len(self.urls) > 1 else self.urls[0]
 
     def is_own_name(self, name: str) -> bool:
         """An address literal cannot be made to point elsewhere; a name must
@@ -479,7 +747,16 @@ class QuizServer(ThreadingHTTPServer):
     def process_request(self, request, client_address):
         # A cap on connections at once, so that idle or slow ones cannot use
         # up the threads and open files; each closes after IDLE_TIMEOUT.
+        # One address holds a share of them only.
+        with self._watch_lock:
+            crowded = self._per_address[client_address[0]] >= self._max_per_address
+            if not crowded:
+                self._per_address[client_address[0]] += 1
+        if crowded:
+            self.shutdown_request(request)
+            return
         if not self._connections.acquire(blocking=False):
+            self._release_address(client_address[0])
             self.shutdown_request(request)
             return
         super().process_request(request, client_address)
@@ -489,6 +766,13 @@ class QuizServer(ThreadingHTTPServer):
             super().process_request_thread(request, client_address)
         finally:
             self._connections.release()
+            self._release_address(client_address[0])
+
+    def _release_address(self, address: str) -> None:
+        with self._watch_lock:
+            self._per_address[address] -= 1
+            if self._per_address[address] <= 0:
+                del self._per_address[address]
 
     @property
     def urls(self) -> list[str]:

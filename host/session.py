@@ -42,6 +42,16 @@ LOCK_FILE = "lock"
 # A name as a class list writes it: letters first, then letters, digits,
 # spaces, hyphens, apostrophes and dots.
 PUPIL_NAME = re.compile(r"[^\W\d_][\w .'’-]{0,39}")
+# The random id a browser keeps and sends with each start.
+BROWSER_ID = re.compile(r"[\w-]{16,64}")
+# Session labels alternate consonants and digits: never read as a number or a
+# date by a spreadsheet, nor a word.
+LABEL_LETTERS, LABEL_DIGITS = "bcdfghjkmnpqrstvwxz", "23456789"
+
+
+def session_label() -> str:
+    return "".join(secrets.choice(LABEL_LETTERS) + secrets.choice(LABEL_DIGITS)
+                   for _ in range(3))
 
 
 class SessionError(Exception):
@@ -52,10 +62,16 @@ class SessionLimit(SessionError):
     """Too many sessions at once, for the class or for one device."""
 
 
+class SessionGone(LookupError):
+    """A session the host no longer has: it restarted, or closed it idle."""
+
+
 @dataclass
 class Limits:
     sessions: int = 100          # sessions in progress in all
-    sessions_per_client: int = 4
+    # per address: a class behind one router shares one; each browser holds
+    # one session at a time, so this only stops a device opening many
+    sessions_per_client: int = 40
     idle_seconds: float = 600.0  # a session left this long is closed
 
 
@@ -171,17 +187,18 @@ class RunFolder:
 class Session:
     def __init__(self, module: ModuleInfo, length: int, launch, results: ResultsLog,
                  tools_dir: Path, folder: Path, pupil: str = "", client: str = "",
-                 pictures: dict | None = None):
+                 pictures: dict | None = None, browser: str | None = None):
         """`launch(module_file, folder)` starts a module file in its folder;
         `pictures` keeps the pictures read, by module file and name."""
         if not 1 <= length <= MAX_LENGTH:
             raise ValueError(f"a session has 1 to {MAX_LENGTH} questions, not {length}")
         self.id = secrets.token_urlsafe(12)  # the page's key to the session: kept secret
-        self.label = secrets.token_hex(3)     # names the session in the results file
+        self.label = session_label()          # names the session in the results file
         self.module = module
         self.length = length
         self.pupil = pupil
         self.client = client
+        self.browser = browser
         self.questions: list[Question] = []
         self.started = time.monotonic()
         self.last_activity = self.started
@@ -240,7 +257,7 @@ class Session:
             if place not in question.places:
                 raise SessionError(f"La question {number} n’a pas de réponse {place}.")
             seconds = time.monotonic() - question.shown_at
-            self.results.append(self.pupil, self.label, question.record["module"],
+            self.results.append(self.pupil, self.label, self.module.title,
                                 question.record["question"], question.identifies,
                                 question.answers[place - 1], question.right_answer,
                                 place == question.right_place, seconds)
@@ -418,7 +435,7 @@ class Sessions:
         self.results = results
         self.host_folder = host_folder
         self.limits = limits or Limits()
-        self._tools_dir = tools_dir
+        self.tools_dir = tools_dir
         self._runner = runner
         self._sound_servers = sound_servers
         self._sessions: dict[str, Session] = {}
@@ -428,17 +445,23 @@ class Sessions:
         threading.Thread(target=self._close_idle_sessions, daemon=True).start()
 
     def start(self, module_name: str, length: int, pupil: str = "", client: str = "",
-              previous: str | None = None) -> Session:
+              previous: str | None = None, browser: str | None = None) -> Session:
+        """A new session; the ones the same browser left (`previous`, or all
+        of `browser`'s) are closed, so that reloads never use up the caps."""
         try:
             module = describe(find_module(self.bin_dir, module_name))
         except UnknownModule as error:
             raise UnknownModule(f"Il n’y a pas de module « {module_name} ».") from error
         if module is None:
             raise UnknownModule(f"« {module_name} » n’est pas un module du quiz.")
+        if browser is not None and not BROWSER_ID.fullmatch(browser):
+            browser = None
         with self._lock:
-            if previous and (old := self._sessions.get(previous)) and old.client == client:
-                # The device's previous session, left for this one.
-                del self._sessions[previous]
+            left = [old for old in self._sessions.values()
+                    if (old.id == previous and old.client == client) or
+                    (browser and old.browser == browser)]
+            for old in left:
+                del self._sessions[old.id]
                 threading.Thread(target=old.close, args=(True,), daemon=True).start()
             live = [session for session in self._sessions.values() if session.live]
             if len(live) >= self.limits.sessions:
@@ -450,8 +473,8 @@ class Sessions:
                                    "une ou attendez quelques minutes.")
             folder = self.host_folder.ensure() / f"session-{secrets.token_hex(8)}"
             folder.mkdir()
-            session = Session(module, length, self._launch, self.results, self._tools_dir,
-                              folder, pupil, client, self._pictures)
+            session = Session(module, length, self._launch, self.results, self.tools_dir,
+                              folder, pupil, client, self._pictures, browser)
             self._sessions[session.id] = session
         return session
 
@@ -459,8 +482,8 @@ class Sessions:
         with self._lock:
             session = self._sessions.get(session_id)
         if session is None:
-            raise KeyError("Cette session n’existe plus : le serveur a peut-être redémarré, "
-                           "ou elle était abandonnée depuis trop longtemps.")
+            raise SessionGone("Cette session n’existe plus : le serveur a peut-être "
+                              "redémarré, ou elle était abandonnée depuis trop longtemps.")
         return session
 
     def live_count(self) -> int:

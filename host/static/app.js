@@ -7,6 +7,11 @@
 const $ = (id) => document.getElementById(id);
 const answerButtons = [...document.querySelectorAll(".answer")];
 const NAME_KEY = "qz-pupil";
+// The session this tab plays, kept so that a reload resumes it; and the
+// browser's own random id, sent with each start so that the host closes the
+// sessions this browser left behind.
+const SESSION_KEY = "qz-session";
+const BROWSER_KEY = "qz-browser";
 // French spacing in the page's own text: narrow no-break space before
 // « : ? ! », no-break spaces inside « ».
 const NNBSP = "\u202f";
@@ -34,6 +39,17 @@ let session = null;   // {id, module, length} from the host
 let question = null;  // the question being asked, until the next one
 let busy = false;     // a call to the host is under way: clicks wait
 let pollTimer = null;
+let lost = null;      // {name, length, pupil} of a session the host no longer has
+
+function browserId() {
+  let id = localStorage.getItem(BROWSER_KEY);
+  if (!id || !/^[0-9a-f]{32}$/.test(id)) {
+    id = [...crypto.getRandomValues(new Uint8Array(16))]
+      .map((byte) => byte.toString(16).padStart(2, "0")).join("");
+    localStorage.setItem(BROWSER_KEY, id);
+  }
+  return id;
+}
 
 // Every post is JSON, the only kind the host takes.
 async function call(method, path, body) {
@@ -50,7 +66,9 @@ async function call(method, path, body) {
   }
   const data = await response.json().catch(() => ({}));
   if (!response.ok) {
-    throw new Error(data.error || `Le serveur a refusé la demande (erreur ${response.status}).`);
+    const refusal = new Error(data.error || `Le serveur a refusé la demande (erreur ${response.status}).`);
+    refusal.gone = Boolean(data.gone);  // the session no longer exists
+    throw refusal;
   }
   return data;
 }
@@ -162,8 +180,15 @@ function forgetQuestionSound() {
 async function loadModules() {
   $("pupil").value = localStorage.getItem(NAME_KEY) || "";
   try {
-    const {groups, max_length: maxLength} = await call("GET", "/api/modules");
+    const {groups, max_length: maxLength, assignment} = await call("GET", "/api/modules");
     $("length").max = maxLength;
+    // The teacher's assignment comes first.
+    $("assignment").hidden = !assignment;
+    if (assignment) {
+      const questions = assignment.length > 1 ? "questions" : "question";
+      $("assignment-text").textContent = `${assignment.title}, ${assignment.length} ${questions}`;
+      $("assignment-start").onclick = () => startSession(assignment.name, assignment.length);
+    }
     for (const group of groups) {
       const box = document.createElement("fieldset");
       box.className = "group";
@@ -198,12 +223,11 @@ async function loadModules() {
   }
 }
 
-async function startSession(module) {
+async function startSession(module, length = Number($("length").value),
+                            pupil = $("pupil").value.trim()) {
   if (busy) return;
   unlockAudio();
-  const pupil = $("pupil").value.trim();
-  const length = Number($("length").value);
-  const maxLength = Number($("length").max);
+  const maxLength = Number($("length").max) || 50;
   if (!pupil) {
     show("choice");
     showText("choice-error", "Écrivez d’abord votre prénom.");
@@ -219,8 +243,14 @@ async function startSession(module) {
   showText("choice-error", "");
   try {
     const previous = session && session.id;
-    session = await call("POST", "/api/sessions", {module, length, pupil, previous});
+    session = await call("POST", "/api/sessions",
+                         {module, length, pupil, previous, browser: browserId()});
+    session.name = module;
+    session.pupil = pupil;
+    lost = null;
     localStorage.setItem(NAME_KEY, pupil);
+    sessionStorage.setItem(SESSION_KEY, JSON.stringify(
+      {id: session.id, name: module, module: session.module, length, pupil}));
     $("quiz-title").textContent = session.module;
     show("quiz");
     busy = false;
@@ -243,6 +273,7 @@ async function nextQuestion() {
     const next = await call("POST", `/api/sessions/${session.id}/next`);
     showQuestion(next, performance.now());
   } catch (error) {
+    if (error.gone) { busy = false; sessionGone(error.message); return; }
     showText("quiz-error", error.message);
     $("next").hidden = false;
     $("next").disabled = false;
@@ -341,6 +372,7 @@ async function answer(place) {
   } catch (error) {
     question.chosen = null;
     answerButtons.forEach((other) => { other.disabled = false; });
+    if (error.gone) { busy = false; sessionGone(error.message); return; }
     showText("quiz-error", error.message);
   } finally {
     busy = false;
@@ -349,7 +381,9 @@ async function answer(place) {
 
 function advance() {
   if (busy) return;
-  if (question && question.number === question.length) {
+  if (lost) {
+    startSession(lost.name, lost.length, lost.pupil);
+  } else if (question && question.number === question.length) {
     showSummary();
   } else {
     nextQuestion();
@@ -424,9 +458,76 @@ async function showSummary() {
     window.scrollTo(0, 0);
     $("again").focus({preventScroll: true});
   } catch (error) {
+    if (error.gone) { busy = false; sessionGone(error.message); return; }
     showText("quiz-error", error.message);
   } finally {
     busy = false;
+  }
+}
+
+// Sessions that outlive a reload, and those the host no longer has.
+
+// The host lost the session (it restarted, or closed it idle): one button
+// starts a new one of the same module and length under the same name.
+function sessionGone(message) {
+  const stored = JSON.parse(sessionStorage.getItem(SESSION_KEY) || "null");
+  const from = session && session.name ? session : stored;
+  if (!from) { show("choice"); return; }
+  lost = {name: from.name, length: from.length, pupil: from.pupil};
+  session = null;
+  sessionStorage.removeItem(SESSION_KEY);
+  clearTimeout(pollTimer);
+  stopSound();
+  show("quiz");
+  $("quiz-title").textContent = from.module || "";
+  $("progress").textContent = "";
+  $("score").textContent = "";
+  $("question").textContent = "Cette session s’est arrêtée.";
+  $("figure").hidden = true;
+  $("listen").hidden = true;
+  $("countdown").hidden = true;
+  showText("feedback", "");
+  answerButtons.forEach((button) => { button.hidden = true; });
+  showText("quiz-error", message);
+  $("next").hidden = false;
+  $("next").disabled = false;
+  $("next").textContent = "Recommencer une session";
+  $("next").focus();
+}
+
+// After a reload (or back to the page): the session this tab was playing,
+// where it was. The address opened anew shows the start page.
+async function resume() {
+  const stored = JSON.parse(sessionStorage.getItem(SESSION_KEY) || "null");
+  const navigation = performance.getEntriesByType("navigation")[0];
+  if (!stored || (navigation && !["reload", "back_forward"].includes(navigation.type))) return;
+  busy = true;
+  try {
+    const state = await call("GET", `/api/sessions/${encodeURIComponent(stored.id)}`);
+    session = {id: state.id, module: state.module, name: state.name, length: state.length,
+               pupil: stored.pupil};
+    $("quiz-title").textContent = state.module;
+    unlockAudio();  // suspended until the pupil's first click
+    busy = false;
+    if (state.finished) {
+      question = {number: state.length, length: state.length};
+      await showSummary();
+    } else if (state.question) {
+      show("quiz");
+      if (!audioContext || audioContext.state !== "running") delete state.question.sound_in;
+      showQuestion(state.question, performance.now());
+    } else {
+      show("quiz");
+      await nextQuestion();
+    }
+  } catch (error) {
+    busy = false;
+    if (error.gone) {
+      sessionGone(error.message);
+    } else {
+      sessionStorage.removeItem(SESSION_KEY);
+      showText("choice-error", error.message);
+    }
   }
 }
 
@@ -437,8 +538,11 @@ answerButtons.forEach((button) => {
 });
 $("next").addEventListener("click", advance);
 $("start").addEventListener("click", () => startSession(chosenModule));
-$("again").addEventListener("click", () => startSession(chosenModule));
-$("change").addEventListener("click", () => show("choice"));
+$("again").addEventListener("click", () => startSession(chosenModule || (session && session.name)));
+$("change").addEventListener("click", () => {
+  sessionStorage.removeItem(SESSION_KEY);
+  show("choice");
+});
 window.addEventListener("resize", () => { if (!$("figure").hidden) fitQuestionPicture(); });
 document.addEventListener("keydown", (event) => {
   if ($("quiz").hidden || event.ctrlKey || event.altKey || event.metaKey) return;
@@ -448,4 +552,4 @@ document.addEventListener("keydown", (event) => {
   }
 });
 
-loadModules();
+loadModules().then(resume);

@@ -1,15 +1,50 @@
-// The teacher's page: this run's answers per pupil and per module, a chart
-// of each pupil's right answers, and the whole results file to download.
-// Opened from another device it carries the host's code (?code=...).
+// The teacher's page: a day's answers (today's by default) per pupil and
+// per module, what was missed most, a chart of each pupil's right answers,
+// the class's assignment, the address to join as a QR code and the whole
+// results file to download. All of it is read from the results file, so a
+// restart of the host loses nothing. Opened from another device it carries
+// the host's code (?code=...).
 "use strict";
 
 const $ = (id) => document.getElementById(id);
 const NNBSP = "\u202f";
 const code = new URLSearchParams(window.location.search).get("code") || "";
 const SVG = "http://www.w3.org/2000/svg";
+const byName = new Intl.Collator("fr", {sensitivity: "base", numeric: true});
+let shownDay = "";  // "" for today
+
+// French plurals: 0 and 1 take the singular.
+function count(number, word, plural = `${word}s`) {
+  return `${number}\u00a0${number > 1 ? plural : word}`;
+}
 
 function percent(tally) {
   return tally.answered ? Math.round(100 * tally.right / tally.answered) : 0;
+}
+
+function withCode(url) {
+  return code ? `${url}${url.includes("?") ? "&" : "?"}code=${encodeURIComponent(code)}` : url;
+}
+
+function longDate(day) {
+  return new Date(`${day}T12:00:00`).toLocaleDateString("fr-FR",
+    {weekday: "long", day: "numeric", month: "long", year: "numeric"});
+}
+
+async function call(method, path, body) {
+  let response;
+  try {
+    response = await fetch(withCode(path), {
+      method,
+      headers: {"X-Teacher-Code": code, ...(body ? {"Content-Type": "application/json"} : {})},
+      body: body ? JSON.stringify(body) : undefined,
+    });
+  } catch (error) {
+    throw new Error(`Le serveur du quiz ne répond pas${NNBSP}: vérifiez le réseau.`);
+  }
+  const data = await response.json().catch(() => ({}));
+  if (!response.ok) throw new Error(data.error || `Erreur ${response.status}.`);
+  return data;
 }
 
 function cells(row, values) {
@@ -49,21 +84,98 @@ function drawChart(pupils) {
   chart.hidden = !pupils.length;
 }
 
+function showDays(view) {
+  const today = new Date().toLocaleDateString("sv");  // YYYY-MM-DD, the host's form
+  const days = [...new Set([today, view.day, ...view.days])].sort().reverse();
+  $("day").replaceChildren(...days.map((day) => {
+    const option = new Option(day === today ? `Aujourd’hui (${longDate(day)})` : longDate(day),
+                              day === today ? "" : day);
+    option.selected = day === view.day;
+    return option;
+  }));
+}
+
+function showMissed(modules) {
+  const box = $("missed-most");
+  box.replaceChildren();
+  for (const module of modules.filter((each) => each.missed.length)) {
+    const card = document.createElement("section");
+    card.className = "missed-module";
+    const title = document.createElement("h3");
+    title.textContent = module.module;
+    const list = document.createElement("ul");
+    list.className = "missed-list";
+    for (const missed of module.missed) {
+      const item = document.createElement("li");
+      if (missed.picture) {
+        const picture = document.createElement("img");
+        picture.src = withCode(missed.picture);
+        picture.alt = missed.place ? `Portée${NNBSP}: ${missed.right_answer}, ${missed.place}`
+          : `Image${NNBSP}: ${missed.right_answer}`;
+        picture.onerror = () => picture.remove();
+        if (missed.place) picture.className = "staff";
+        item.append(picture);
+      }
+      const text = document.createElement("div");
+      const line = (content, className = "") => {
+        const paragraph = document.createElement("p");
+        paragraph.textContent = content;
+        paragraph.className = className;
+        text.append(paragraph);
+      };
+      if (missed.place) {
+        line(`${missed.right_answer}, ${missed.place}`);
+      } else {
+        line(missed.question);
+        line(`Bonne réponse${NNBSP}: ${missed.right_answer}`);
+      }
+      line(`manquée ${count(missed.wrong, "fois", "fois")} sur ${missed.asked}`, "count");
+      item.append(text);
+      list.append(item);
+    }
+    card.append(title, list);
+    box.append(card);
+  }
+  if (!box.children.length) {
+    const none = document.createElement("p");
+    none.textContent = "Aucune question manquée ce jour-là.";
+    box.append(none);
+  }
+}
+
+function showAssignment(view) {
+  const select = $("assign-module");
+  if (!select.options.length) {
+    for (const module of view.modules_built) select.add(new Option(module.title, module.name));
+    $("assign-length").max = view.max_length;
+  }
+  const now = view.assignment;
+  $("assign-now").textContent = now
+    ? `Proposé aux élèves${NNBSP}: ${now.title}, ${count(now.length, "question")}.`
+    : "Aucun quiz n’est proposé aux élèves pour l’instant.";
+  $("assign-clear").disabled = !now;
+}
+
 async function load() {
   try {
-    const response = await fetch("/api/teacher/class", {headers: {"X-Teacher-Code": code}});
-    const view = await response.json().catch(() => ({}));
-    if (!response.ok) throw new Error(view.error || `Erreur ${response.status}.`);
+    const view = await call("GET", `/api/teacher/class${shownDay ? `?day=${shownDay}` : ""}`);
     $("class-error").hidden = true;
-    $("class-lead").textContent = `Depuis ${view.since}${NNBSP}: ${view.answers} réponses, `
-      + `${view.pupils.length} élèves, ${view.live_sessions} sessions en cours.`;
-    drawChart(view.pupils);
-    const pupils = $("pupils").tBodies[0];
-    pupils.replaceChildren();
-    for (const pupil of view.pupils) {
+    const pupils = view.pupils.sort((one, other) => byName.compare(one.name, other.name));
+    $("class-lead").textContent = `${longDate(view.day)}${NNBSP}: `
+      + `${count(view.answers, "réponse")}, ${count(pupils.length, "élève")}, `
+      + `${count(view.live_sessions, "session")} en cours.`;
+    showDays(view);
+    showAssignment(view);
+    $("join-address").textContent = view.join;
+    $("join-local").hidden = !/^http:\/\/(127\.|\[::1\])/.test(view.join);
+    $("join").hidden = false;
+    drawChart(pupils);
+    const rows = $("pupils").tBodies[0];
+    rows.replaceChildren();
+    for (const pupil of pupils) {
       const detail = Object.entries(pupil.modules)
         .map(([module, tally]) => `${module}${NNBSP}: ${tally.right}/${tally.answered}`).join(" · ");
-      cells(pupils.insertRow(), [[pupil.name], [pupil.answered, true],
+      cells(rows.insertRow(), [[pupil.name], [pupil.answered, true],
         [`${pupil.right} (${percent(pupil)}${NNBSP}%)`, true], [detail]]);
     }
     const modules = $("modules").tBodies[0];
@@ -72,14 +184,31 @@ async function load() {
       cells(modules.insertRow(), [[module.module], [module.answered, true],
         [`${module.right} (${percent(module)}${NNBSP}%)`, true]]);
     }
+    showMissed(view.modules);
   } catch (error) {
-    $("class-error").textContent = error.message.startsWith("Failed")
-      ? `Le serveur du quiz ne répond pas${NNBSP}: vérifiez le réseau.` : error.message;
+    $("class-error").textContent = error.message;
     $("class-error").hidden = false;
   }
 }
 
-$("download").href = `/api/teacher/resultats.csv${code ? `?code=${encodeURIComponent(code)}` : ""}`;
+async function assign(body) {
+  try {
+    await call("POST", "/api/teacher/assignment", body);
+    await load();
+  } catch (error) {
+    $("class-error").textContent = error.message;
+    $("class-error").hidden = false;
+  }
+}
+
+$("download").href = withCode("/api/teacher/resultats.csv");
+$("join-code").src = withCode("/api/teacher/qr.svg");
+$("join-code").onerror = () => { $("join-code").hidden = true; };
 $("refresh").addEventListener("click", load);
+$("print").addEventListener("click", () => window.print());
+$("day").addEventListener("change", () => { shownDay = $("day").value; load(); });
+$("assign-set").addEventListener("click", () => assign(
+  {module: $("assign-module").value, length: Number($("assign-length").value)}));
+$("assign-clear").addEventListener("click", () => assign({module: null}));
 setInterval(load, 10000);
 load();

@@ -6,6 +6,8 @@ import json
 import os
 import re
 import shutil
+import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -20,9 +22,10 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 from host.record import EXCHANGE_FILE, parse_record
+from host.results import ResultsLog
 from tests.e2e.sound import SILENCE, Capture, level_db, sound_server_answers
 from tests.e2e.support import BIN_DIR
 
@@ -140,8 +143,8 @@ class WebHostInBrowser(unittest.TestCase):
         cls.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         cls.addClassCleanup(cls.browser.quit)
 
-    def start(self, module: str, length: int) -> None:
-        self.browser.get(self.url)
+    def start(self, module: str, length: int, url: str | None = None) -> None:
+        self.browser.get(url or self.url)
         self.wait_until(lambda: self.browser.find_elements(By.CSS_SELECTOR,
                                                            f"[data-module={module}]"))
         name = self.element("#pupil")
@@ -202,7 +205,8 @@ class WebHostInBrowser(unittest.TestCase):
         self.assertIn(f"Bonne réponse\u202f: {right}", self.text_of(".missed-right"))
 
         with self.results.open(encoding="utf-8-sig", newline="") as file:
-            rows = [row for row in csv.DictReader(file) if row["module"] == "oeuvres.exe"]
+            rows = [row for row in csv.DictReader(file, delimiter=";")
+                    if row["module"] == "Compositeurs et œuvres"]
         self.assertEqual([row["question"] for row in rows],
                          [record["question"] for record in records])
         self.assertEqual([(row["élève"], row["juste"]) for row in rows],
@@ -375,7 +379,110 @@ class WebHostInBrowser(unittest.TestCase):
             self.assertEqual(refused.exception.code, status)
             self.assertIn(message, json.load(refused.exception)["error"])
 
+    def test_a_reload_resumes_the_session_and_starting_again_never_locks_the_device_out(self):
+        self.start("oeuvres", 3)
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3")
+        asked = self.element("#question").text
+        for _ in range(5):
+            self.browser.refresh()
+            self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3"
+                            and self.element("#question").text == asked)
+        self.assertEqual(self.element("#quiz-title").text, "Compositeurs et œuvres")
+        # A new tab each time: a new session, the browser's earlier ones closed.
+        live = self.teacher_view()["live_sessions"]
+        for _ in range(5):
+            self.browser.execute_script("sessionStorage.clear();")
+            self.start("oeuvres", 2)
+            self.wait_until(lambda: self.element("#progress").text == "Question 1 / 2")
+        self.assertLessEqual(self.teacher_view()["live_sessions"], live)
+
+    def test_a_restart_under_the_pupils_feet_leads_back_to_a_question_by_one_button(self):
+        work = Path(tempfile.mkdtemp(dir=self.work))
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        host = self.other_host(work, port)
+        url = f"http://127.0.0.1:{port}/"
+        self.addCleanup(self.browser.get, self.url)
+        self.start("oeuvres", 3, url)
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3")
+        for stop in [signal.SIGTERM, signal.SIGHUP]:
+            with self.subTest(stop=stop):
+                host.send_signal(stop)
+                self.assertEqual(host.wait(timeout=20), 0)
+                self.assertEqual(list(work.glob("qz-serve-*")), [], "its folder is removed")
+                host = self.other_host(work, port)
+                if stop == signal.SIGTERM:  # the pupil answers: the host has no such session
+                    next(button for button in self.answer_buttons()
+                         if button.is_displayed()).click()
+                else:  # or reloads
+                    self.browser.refresh()
+                self.wait_until(lambda: self.element("#next").is_displayed())
+                self.assertIn("Cette session n’existe plus", self.element("#quiz-error").text)
+                self.assertEqual([button.text for button in
+                                  self.browser.find_elements(By.CSS_SELECTOR, "button")
+                                  if button.is_displayed()], ["Recommencer une session"])
+                self.element("#next").click()
+                self.wait_until(lambda: self.element("#progress").text == "Question 1 / 3")
+                self.assertEqual(self.element("#quiz-title").text, "Compositeurs et œuvres")
+        host.terminate()
+        host.wait(timeout=20)
+
+    def test_the_teacher_page_shows_the_day_in_french_order_and_the_notes_missed_most(self):
+        log = ResultsLog(self.results)
+        for pupil in ["Zoé Aubert", "Éloïse Martin", "Adam Roux"]:
+            log.append(pupil, "k2m3p4", "Lecture de notes, clé de sol, niveau 3", "Quelle note ?",
+                       "17_Mi", "Fa", "Mi", False, 2.5)
+        self.browser.get(self.url + "enseignant")
+        self.wait_until(lambda: "Adam Roux" in self.element("#pupils").text)
+        names = [row.find_element(By.TAG_NAME, "td").text
+                 for row in self.browser.find_elements(By.CSS_SELECTOR, "#pupils tbody tr")]
+        self.assertEqual([name for name in names if name in ("Adam Roux", "Éloïse Martin",
+                                                              "Zoé Aubert")],
+                         ["Adam Roux", "Éloïse Martin", "Zoé Aubert"])
+        missed = self.element("#missed-most")
+        self.assertIn("Mi, 4e interligne", missed.text)
+        self.assertIn("manquée 3\u00a0fois sur 3", self.text_of("#missed-most"))
+        self.assertRegex(self.text_of("#class-lead"),
+                         r"\d+\u00a0élèves, \d+\u00a0sessions? en cours")
+        self.wait_until(lambda: self.browser.execute_script(
+            "return [...document.querySelectorAll('#missed-most img, #join-code')]"
+            ".every((image) => image.complete && image.naturalWidth > 0);"))
+        self.screenshot("teacher")
+        # The assignment the teacher sets is the pupils' first offer.
+        Select(self.element("#assign-module")).select_by_value("oeuvres")
+        self.element("#assign-length").clear()
+        self.element("#assign-length").send_keys("2")
+        self.element("#assign-set").click()
+        self.wait_until(lambda: "Compositeurs et œuvres, 2\u00a0questions"
+                        in self.text_of("#assign-now"))
+        self.addCleanup(lambda: self.browser.get(self.url + "enseignant") or self.wait_until(
+            lambda: self.element("#assign-clear").is_enabled()) or
+            self.element("#assign-clear").click())
+        self.browser.get(self.url)
+        self.wait_until(lambda: self.element("#assignment").is_displayed())
+        self.assertEqual(self.element("#assignment-text").text,
+                         "Compositeurs et œuvres, 2 questions")
+        self.element("#pupil").clear()
+        self.element("#pupil").send_keys(PUPIL)
+        self.element("#assignment-start").click()
+        self.wait_until(lambda: self.element("#progress").text == "Question 1 / 2")
+
     # Helpers.
+    def other_host(self, work: Path, port: int) -> subprocess.Popen:
+        """A host of this test's own, on `port`, keeping its results in `work`."""
+        host = subprocess.Popen(
+            [sys.executable, str(ROOT / "qz"), "--bin", str(BIN_DIR), "--tools", str(TOOLS_DIR),
+             "serve", "--port", str(port), "--results", str(work / "resultats.csv"),
+             "--work-dir", str(work)], stdout=subprocess.PIPE, text=True)
+        self.addCleanup(lambda: host.poll() is not None or (host.kill(), host.wait()))
+        self.assertIn(f":{port}/", host.stdout.readline())
+        return host
+
+    def teacher_view(self) -> dict:
+        with urllib.request.urlopen(self.url + "api/teacher/class", timeout=10) as reply:
+            return json.load(reply)
+
     def element(self, selector: str):
         return self.browser.find_element(By.CSS_SELECTOR, selector)
 

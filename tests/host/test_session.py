@@ -12,7 +12,7 @@ from pathlib import Path
 
 from host.modules import ModuleInfo
 from host.record import EXCHANGE_FILE
-from host.results import COLUMNS, ResultsLog
+from host.results import COLUMNS, ResultsFileError, ResultsLog
 from host.runner import NativeRunner
 from host.session import MAX_REDRAWS, Session, SessionError
 
@@ -88,15 +88,15 @@ class SessionTest(unittest.TestCase):
         self.assertEqual(session.score(), 1)
 
         with self.results.path.open(encoding="utf-8-sig", newline="") as file:
-            rows = list(csv.reader(file))
+            rows = list(csv.reader(file, delimiter=";"))
         self.assertEqual(rows[0], COLUMNS)
         self.assertEqual([row[1:10:] for row in rows[1:]],
-                         [["Zoé", session.label, "Fake.exe", first.record["question"], "",
+                         [["Zoé", session.label, "Fake", first.record["question"], "",
                            "Deux", "Deux", "oui", rows[1][9]],
-                          ["Zoé", session.label, "Fake.exe", second.record["question"], "",
+                          ["Zoé", session.label, "Fake", second.record["question"], "",
                            "Un", "Deux", "non", rows[2][9]]])
         self.assertRegex(rows[1][0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
-        self.assertRegex(rows[1][9], r"^\d+\.\d$")
+        self.assertRegex(rows[1][9], r"^\d+,\d$")
         self.assertNotIn(session.id, self.results.path.read_text(encoding="utf-8-sig"))
 
     def test_a_module_that_fails_shows_its_error_line_and_the_session_goes_on(self):
@@ -161,6 +161,35 @@ class SessionTest(unittest.TestCase):
             played = list(pool.map(play, sessions))
         for session, folders in zip(sessions, played):
             self.assertTrue(all(Path(folder).parent == session.folder for folder in folders))
+
+
+class ResultsFileTest(unittest.TestCase):
+    def setUp(self):
+        self.work = Path(tempfile.mkdtemp(prefix="qz-results-test-"))
+        self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
+        self.path = self.work / "resultats.csv"
+
+    def test_an_older_file_is_rewritten_once_and_kept_and_other_columns_are_left_alone(self):
+        old = ("\ufeff" + ",".join(COLUMNS) + "\r\n"
+               '2026-01-05 10:00:00,Léa,123456,Treble4.exe,"Quelle note ?",17_Mi,Fa,Mi,non,3.6\r\n')
+        self.path.write_text(old, encoding="utf-8")
+        log = ResultsLog(self.path)
+        kept = log.open_or_create({"Treble4.exe": "Lecture de notes, clé de sol, niveau 4"})
+        self.assertEqual(kept.read_bytes(), old.encode())
+        log.append("Zoé", "k2m3p4", "Instruments", "Ces instruments sont des", "36_maracas",
+                   "Cloches", "Maracas", False, 1.25)
+        self.assertEqual([(row["élève"], row["session"], row["module"], row["temps (s)"])
+                          for row in log.rows("2026-01-05")],
+                         [("Léa", "s123456", "Lecture de notes, clé de sol, niveau 4", "3,6")])
+        self.assertEqual(len(log.days()), 2)
+        self.assertIsNone(ResultsLog(self.path).open_or_create(), "rewritten once only")
+
+        for lines in ["élève;note\r\n", "élève,note\r\n"]:
+            with self.subTest(lines):
+                self.path.write_text(lines, encoding="utf-8")
+                with self.assertRaisesRegex(ResultsFileError, "other columns"):
+                    ResultsLog(self.path).open_or_create()
+                self.assertEqual(self.path.read_bytes(), lines.encode())
 
 
 if __name__ == "__main__":
