@@ -86,11 +86,12 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "disabled at first, runs the class host at start-up.")
 # The libraries the programs link, computed; then what is loaded or run at
 # run time: FluidSynth and its soundfont for the notes, PulseAudio for the
-# modules' sound servers, the host's interpreter (standard library only) and
+# modules' sound servers, the host's interpreter and the one module it
+# imports beyond the standard library (the teacher's page's QR code), and
 # `ip` for the addresses the pupils open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "python3, libfluidsynth3, timgm6mb-soundfont, pulseaudio, pulseaudio-utils, iproute2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, python3-qrcode, libfluidsynth3, timgm6mb-soundfont, \
+pulseaudio, pulseaudio-utils, iproute2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${made}/conffiles ${made}/postinst ${made}/prerm ${made}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

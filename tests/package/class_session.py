@@ -1,5 +1,6 @@
 """Run inside the fresh tree as the pupil's user, against an installed
-`qz serve` at the address given: the page is served, and a one-question
+`qz serve` at the address given: the pupils' page, the teacher's and its QR
+code are served (the host's own machine needs no code), and a one-question
 session of oeuvres is started, put and answered, its answer kept in the
 results file given. Prints what failed and exits non-zero."""
 
@@ -22,8 +23,9 @@ def call(base: str, method: str, path: str, body: dict | None = None):
 
 def main() -> None:
     base, results = sys.argv[1].rstrip("/"), Path(sys.argv[2])
-    page = call(base, "GET", "/")
-    assert "<html" in page.lower(), f"the page is not HTML: {page[:200]!r}"
+    for path, mark in (("/", "<html"), ("/enseignant", "<html"), ("/api/teacher/qr.svg", "<svg")):
+        text = call(base, "GET", path)
+        assert mark in text.lower(), f"{path} is not what it should be: {text[:200]!r}"
     session = call(base, "POST", "/api/sessions",
                    {"module": "oeuvres", "length": 1, "pupil": "Élève Test"})
     question = call(base, "POST", f"/api/sessions/{session['id']}/next")
