@@ -32,6 +32,9 @@ function(qz_add_module name literal entry)
     # its start-to-record time. The C library, the stack and the heap are
     # still placed at random.
     target_link_options(${name}_program PRIVATE -static-libstdc++ -static-libgcc -no-pie)
+    # Stripped when linked: the resources appended after the ELF would not
+    # survive a later strip (the package's).
+    target_link_options(${name}_program PRIVATE $<$<CONFIG:Release>:LINKER:--strip-all>)
     set(packing zip)
     set(packing_arguments "")
   endif()

@@ -208,3 +208,12 @@ class SoundLibrary:
                 except (SoundError, UnknownModule):
                     continue  # made when asked for, or reported then
         threading.Thread(target=make, daemon=True, name="sounds-ahead").start()
+
+
+def sound_server_answers(environment: dict[str, str] | None = None) -> bool:
+    """Whether the sound server the modules would play into answers; True
+    where pactl is missing, and the module says what went wrong."""
+    if not shutil.which("pactl"):
+        return True
+    return subprocess.run(["pactl", "info"], capture_output=True, check=False,
+                          env=environment).returncode == 0
