@@ -22,6 +22,7 @@ struct ModuleRow {
   Kind kind;
   std::optional<note_reading::NoteVariant> notes;  // the note modules'
   std::optional<Countdown> countdown;              // the modules with sound
+  std::string_view title;  // "Lecture de notes, clé de sol, niveau 7", UTF-8
 };
 
 // Every module, in the table's order.

@@ -16,7 +16,9 @@ struct ResourceEntry {
 };
 
 // What every module carries besides its own pictures and sounds: the blank
-// picture "100", the program icon and the version record.
-std::vector<ResourceEntry> common_resources(std::string_view module_literal);
+// picture "100", the program icon and the version record, whose file
+// description is the module's title (UTF-8) and which Windows shows for it.
+std::vector<ResourceEntry> common_resources(std::string_view module_literal,
+                                            std::string_view title);
 
 }  // namespace qz

@@ -72,7 +72,7 @@ def pack_zip(program: Path, staged: Path, bin_dir: Path) -> None:
 
 def version_fields(staged: Path) -> dict:
     """The version record's fields ("FileVersion=3.0.0.0" lines)."""
-    text = (staged / "VERSION/1").read_text(encoding="ascii")
+    text = (staged / "VERSION/1").read_text(encoding="utf-8")
     return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
 
 
@@ -87,6 +87,8 @@ def write_rc(staged: Path, rc_file: Path, app_manifest: Path) -> None:
     version = fields["FileVersion"].replace(".", ",")
     lines = [
         "// Made by tools/pack_module.py from the staged resources; do not edit.",
+        # The titles' accents ("clé", "œuvres"), in the version record's code page.
+        "#pragma code_page(1252)",
         # French (France), the language of every resource.
         f"LANGUAGE {language & 0x3FF:#x}, {language >> 10:#x}",
         "1 ICON ICON/1",
@@ -122,7 +124,7 @@ def write_rc(staged: Path, rc_file: Path, app_manifest: Path) -> None:
         "  END",
         "END",
     ]
-    rc_file.write_text("\n".join(lines) + "\n", encoding="ascii")
+    rc_file.write_text("\n".join(lines) + "\n", encoding="cp1252")
 
 
 def place(program: Path, staged: Path, bin_dir: Path, symbols_dir: Path, objcopy: Path) -> None:

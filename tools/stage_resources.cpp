@@ -51,7 +51,7 @@ std::optional<std::string> problem_of(const qz::ResourceEntry& entry, const std:
 
 void stage(const std::string& name, const fs::path& resources_dir, const fs::path& out_dir) {
   const qz::modules::ModuleRow& module = qz::modules::module_row(name);
-  std::vector<qz::ResourceEntry> entries = qz::common_resources(module.literal);
+  std::vector<qz::ResourceEntry> entries = qz::common_resources(module.literal, module.title);
   const std::vector<qz::ResourceEntry> own = qz::modules::own_resources(module);
   entries.insert(entries.end(), own.begin(), own.end());
 

@@ -32,10 +32,13 @@
 #define QUIZ_REQUEST "\"qz\",\"question\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
 
 /* How long to wait for a module: the longest lives about 10 s. Past it,
- * close the module's windows (WM_CLOSE) and wait QUIZ_CLOSE_WAIT_MS more:
- * a module closed so ends at once, with its sound stopped. */
+ * close the module's window (WM_CLOSE to the process's window of class
+ * Form_jeu, or to its message box, class #32770), again every
+ * QUIZ_CLOSE_REPEAT_MS, for QUIZ_CLOSE_WAIT_MS at most: a module closed so
+ * ends at once, with its sound stopped. */
 #define QUIZ_WAIT_LIMIT_MS 20000
 #define QUIZ_CLOSE_WAIT_MS 2000
+#define QUIZ_CLOSE_REPEAT_MS 50
 
 /* Exit codes. */
 #define QUIZ_EXIT_OK 0           /* question.qzd holds the module's record */

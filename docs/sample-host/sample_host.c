@@ -13,12 +13,12 @@
  *
  * It exits with 0 when all four went well, 1 otherwise, naming the cause.
  *
- * Build it with mingw-w64, for 32-bit Windows (which also runs on 64-bit
- * Windows) or with x86_64-w64-mingw32-gcc for 64-bit:
- *   i686-w64-mingw32-gcc -municode -o sample_host.exe
- *       sample_host.c quiz_record.c -lole32 -loleaut32 -luuid
- * or with Microsoft C:
- *   cl sample_host.c quiz_record.c user32.lib ole32.lib oleaut32.lib uuid.lib
+ * Build it, in this folder, with mingw-w64 for 32-bit Windows (which also
+ * runs on 64-bit Windows), for 64-bit Windows, or with Microsoft C; each
+ * command is one line:
+ *   i686-w64-mingw32-gcc -municode -o sample_host.exe sample_host.c quiz_record.c -lole32 -loleaut32 -luuid -lgdi32
+ *   x86_64-w64-mingw32-gcc -municode -o sample_host.exe sample_host.c quiz_record.c -lole32 -loleaut32 -luuid -lgdi32
+ *   cl sample_host.c quiz_record.c user32.lib gdi32.lib ole32.lib oleaut32.lib uuid.lib
  */
 #define COBJMACROS /* COM methods called from C: IPicture_get_Handle(...) */
 #include <windows.h>
@@ -74,10 +74,18 @@ static BOOL write_request(const WCHAR *exchange_file) {
   return done && written == strlen(QUIZ_REQUEST);
 }
 
-/* Asks a window to close, as its close box would. */
-static BOOL CALLBACK close_window(HWND window, LPARAM unused) {
-  (void)unused;
-  PostMessageW(window, WM_CLOSE, 0, 0);
+/* Asks the module's window to close, as its close box would: Form_jeu, or
+ * the message box of a failure waiting for a click (class #32770). The
+ * process has other windows of the system's own ("Default IME"), which a
+ * close does not end. */
+static BOOL CALLBACK close_module_window(HWND window, LPARAM process_id) {
+  DWORD owner = 0;
+  WCHAR name[16];
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == (DWORD)process_id && GetClassNameW(window, name, 16) > 0 &&
+      (lstrcmpW(name, L"Form_jeu") == 0 || lstrcmpW(name, L"#32770") == 0)) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
   return TRUE;
 }
 
@@ -124,8 +132,15 @@ static int run_module(WCHAR *module, const WCHAR *folder, DWORD wait_limit_ms, c
      * sounding on the synthesizer and a temporary file beside
      * question.qzd. */
     double closed_at = seconds_since(started);
-    EnumThreadWindows(process.dwThreadId, close_window, 0);
-    if (WaitForSingleObject(process.hProcess, QUIZ_CLOSE_WAIT_MS) == WAIT_TIMEOUT) {
+    /* The window may not exist yet (a module just started), or the message
+     * box not yet: the close is posted again until the module ends. */
+    ULONGLONG closing = GetTickCount64();
+    DWORD waited;
+    do {
+      EnumWindows(close_module_window, (LPARAM)process.dwProcessId);
+      waited = WaitForSingleObject(process.hProcess, QUIZ_CLOSE_REPEAT_MS);
+    } while (waited == WAIT_TIMEOUT && GetTickCount64() - closing < QUIZ_CLOSE_WAIT_MS);
+    if (waited == WAIT_TIMEOUT) {
       TerminateProcess(process.hProcess, ENDED_BY_HOST);
       WaitForSingleObject(process.hProcess, INFINITE);
       print_line(L"wait limit: closed the module's windows at %.2f s, ended it by force",

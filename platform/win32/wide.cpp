@@ -27,6 +27,8 @@ std::string to_utf8(std::wstring_view wide) {
 
 std::runtime_error windows_error(DWORD code) {
   switch (code) {
+    case ERROR_SUCCESS:  // a call that failed without setting its error
+      return std::runtime_error("Windows gave no cause (error 0)");
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_MOD_NOT_FOUND:  // what LoadLibraryExW says of a missing file

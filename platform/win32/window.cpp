@@ -20,7 +20,8 @@ int pixels(int twips) { return MulDiv(twips, 96, 1440); }
 // session that ends (log-off, shut-down), unload Form_jeu instead, so that
 // the module stops and closes its sound devices and ends with status 0.
 // Until then the module goes on, and a message that comes while the record
-// is being written waits for the message loop, after it.
+// is being written waits for the message loop, after it. Being asked whether
+// the session may end is not its end: another program may still cancel it.
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:
@@ -28,7 +29,6 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_QUERYENDSESSION:
       // Nothing to save: the record is on disk since the start.
-      ::PostMessageW(window, kUnloadRequested, 0, 0);
       return TRUE;
     case WM_ENDSESSION:
       if (wparam != FALSE) {

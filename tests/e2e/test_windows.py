@@ -16,8 +16,8 @@ import unittest
 import zipfile
 from pathlib import Path
 
-from tests.e2e.support import (BIN_DIR, BUILD_DIR, PLATFORM, RECORD_LINE, ROOT,
-                               WINDOWS_BUILD_DIRS, ModuleRun, midi_messages)
+from tests.e2e.support import (BIN_DIR, BUILD_DIR, MODULE_TABLE, PLATFORM, RECORD_LINE, ROOT,
+                               WINDOWS_BUILD_DIRS, ModuleRun, Windows, midi_messages)
 
 # DLLs of every Windows since 7.
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "WINMM.DLL", "MSVCRT.DLL",
@@ -89,6 +89,7 @@ class WindowsExecutables(unittest.TestCase):
 
     def test_version_record_is_french_3_0_0_0_and_names_the_module(self):
         import pefile
+        titles = {row["file"]: row["title"] for row in MODULE_TABLE}
         for module in modules():
             with self.subTest(module.name):
                 pe = pefile.PE(str(module))
@@ -104,6 +105,8 @@ class WindowsExecutables(unittest.TestCase):
                 table = strings[b"040C04E4"]
                 self.assertEqual(table[b"OriginalFilename"].decode(), module.name)
                 self.assertEqual(table[b"InternalName"].decode(), module.stem)
+                # Task Manager and an inventory tell the modules apart by it.
+                self.assertEqual(table[b"FileDescription"].decode(), titles[module.name])
                 self.assertEqual(table[b"FileVersion"], b"3.0.0.0")
 
     def test_a_host_finds_every_picture_and_sound_a_module_names(self):
@@ -235,6 +238,33 @@ class SampleHost(unittest.TestCase):
                 break
         self.assertTrue(seen_comma, "no record with a comma in 40 questions")
 
+    def test_builds_with_the_lines_its_source_gives_and_runs(self):
+        # Each mingw-w64 line of the source's comment pasted as it stands, in
+        # a copy of its folder; the one of this run's architecture then puts
+        # a question.
+        import pefile
+        lines = [line.strip(" *") for line in
+                 (SAMPLE_HOST / "sample_host.c").read_text().splitlines()
+                 if "-w64-mingw32-gcc " in line]
+        self.assertEqual({line.split("-")[0] for line in lines}, {"i686", "x86_64"})
+        for line in lines:
+            architecture = line.split("-")[0]
+            with self.subTest(architecture):
+                folder = Path(tempfile.mkdtemp(prefix="qz-sample-host-"))
+                self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+                shutil.copytree(SAMPLE_HOST, folder, dirs_exist_ok=True)
+                built = subprocess.run(line, shell=True, cwd=folder, capture_output=True)
+                self.assertEqual(built.returncode, 0, built.stderr.decode())
+                host = folder / "sample_host.exe"
+                machine = pefile.PE(str(host), fast_load=True).FILE_HEADER.Machine
+                self.assertEqual(machine, Windows.PE_KINDS[architecture][0])
+                if architecture != PLATFORM.architecture:
+                    continue
+                shutil.copy2(BIN_DIR / "theorie.exe", folder)
+                result = run_windows(host, folder / "theorie.exe")
+                self.assertEqual(result.returncode, 0, result.stdout)
+                self.assertIn(b"picture: 100 of theorie.exe, 146 x 200 pixels", result.stdout)
+
     def test_reports_a_failing_module_with_its_error_line(self):
         # A note module renamed and alone lacks its own file. The message box
         # of its failure is closed by the test prefix's user.
@@ -248,9 +278,9 @@ class SampleHost(unittest.TestCase):
 
 class UnloadingEndsTheModule(unittest.TestCase):
     """A note module whose window a host closes, whose session ends, or, on
-    Linux, that a host stops with a signal, at 1 s ends as at its
-    countdown's end: sound device closed, status 0, its record whole; and at
-    once."""
+    Linux, that a host stops with a signal, ends as at its countdown's end:
+    sound device closed, status 0, its record whole; and at once. A session
+    end that is only asked about, then cancelled, ends nothing."""
 
     def check_closed_before_its_note(self, midi):
         messages = [message for _, message, _ in midi]
@@ -259,16 +289,20 @@ class UnloadingEndsTheModule(unittest.TestCase):
 
     @windows_only
     def test_the_host_closes_the_window(self):
-        folder = module_folder(self, "Treble7.exe")
-        status, printed, midi = run_sample_host(folder / "Treble7.exe", "1")
-        closed = re.match(r"wait limit: closed the module's windows at ([\d.]+) s, "
-                          r"it ended ([\d.]+) s later\r\n", printed)
-        self.assertTrue(closed, printed)
-        self.assertLess(float(closed[1]), 1.5)
-        self.assertLess(float(closed[2]), 0.5)
-        self.assertEqual(status, 0, printed)  # the record decoded, its picture loaded
-        self.assertRegex((folder / "question.qzd").read_bytes(), RECORD_LINE)
-        self.check_closed_before_its_note(midi)
+        # At 1 s, and at once: a close posted before Form_jeu exists (only
+        # the system's own windows of the process, or none) is posted again.
+        for wait_limit in ("1", "0"):
+            with self.subTest(wait_limit=wait_limit):
+                folder = module_folder(self, "Treble7.exe")
+                status, printed, midi = run_sample_host(folder / "Treble7.exe", wait_limit)
+                closed = re.match(r"wait limit: closed the module's windows at ([\d.]+) s, "
+                                  r"it ended ([\d.]+) s later\r\n", printed)
+                self.assertTrue(closed, printed)
+                self.assertLess(float(closed[1]), float(wait_limit) + 0.5)
+                self.assertLess(float(closed[2]), 1.0)
+                self.assertEqual(status, 0, printed)  # the record decoded, its picture loaded
+                self.assertRegex((folder / "question.qzd").read_bytes(), RECORD_LINE)
+                self.check_closed_before_its_note(midi)
 
     def test_the_session_ends_or_a_signal_stops_it(self):
         if PLATFORM.name == "windows":
@@ -293,6 +327,20 @@ class UnloadingEndsTheModule(unittest.TestCase):
                 self.assertRegex(run.record, RECORD_LINE)
                 if PLATFORM.name == "windows":
                     self.check_closed_before_its_note(run.midi_messages())
+
+    @windows_only
+    def test_a_cancelled_session_end_ends_nothing(self):
+        run = ModuleRun("Treble7.exe")
+        self.addCleanup(run.cleanup)
+        time.sleep(1)
+        ending = run_windows(HELPERS / "end_session.exe", "cancel")
+        run.wait()
+        self.assertEqual(ending.stdout.strip(), b"may end")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.record, RECORD_LINE)
+        # Its whole life, its note played.
+        self.assertGreater(run.seconds, 4.8)
+        self.assertIn("data", [message for _, message, _ in run.midi_messages()])
 
 
 if __name__ == "__main__":

@@ -9,6 +9,9 @@
 
 #include "platform/process.hpp"
 #include "platform/system.hpp"
+#ifdef _WIN32
+#include "platform/win32/wide.hpp"
+#endif
 
 namespace qz::platform {
 namespace {
@@ -115,6 +118,18 @@ TEST_F(FileSystemTest, AFolderThatTakesNoNewFileIsNamedAsTheCause) {
     EXPECT_STRNE(error.what(), "");
   }
 }
+
+#ifdef _WIN32
+TEST(Process, AFailedWindowsCallIsNamedByWindowsOwnCause) {
+  // A call that failed without setting its error (seen with no display)
+  // never reads as "Success".
+  EXPECT_STREQ(windows_error(ERROR_SUCCESS).what(), "Windows gave no cause (error 0)");
+  const std::string disk_full = windows_error(ERROR_DISK_FULL).what();
+  ASSERT_FALSE(disk_full.empty());
+  EXPECT_EQ(disk_full.find('\n'), std::string::npos);
+  EXPECT_NE(disk_full.back(), '.');
+}
+#endif
 
 TEST(Process, PathsBesideTheExecutableFindThisTestProgram) {
   EXPECT_TRUE(fs::exists(path_of(path_beside_executable("qz_unit_tests"))) ||
