@@ -32,6 +32,10 @@ FIXTURES_DIR = Path(os.environ.get("QZ_FIXTURES_DIR", BUILD_DIR / "tests"))
 BIN_DIR = Path(os.environ.get("QZ_BIN_DIR", BUILD_DIR / "bin"))
 # The modules as the build's module table lists them, beside the modules.
 MODULE_TABLE = module_table(BIN_DIR)
+# Built with AddressSanitizer or UBSan, whose runtimes open files and pipes
+# of their own and run slower.
+SANITIZED = "-fsanitize=" in ((BUILD_DIR / "CMakeCache.txt").read_text(errors="replace")
+                              if (BUILD_DIR / "CMakeCache.txt").is_file() else "")
 HOST_RECORD = b'"a","b","c","d","e","f","g","h","i"\r\n'
 RECORD_LINE = re.compile(rb'^("[^"\r\n]*",){8}"[^"\r\n]*"\r\n$')
 

@@ -85,7 +85,8 @@ class Treble7Failures(unittest.TestCase):
                                     run.stderr)
                     self.assertEqual(run.stderr.count(b"\n"), 1)
                     self.assertEqual(run.record, run.host_content)
-                    self.assertLess(run.seconds, 2)
+                    # At once, not at its countdown's end.
+                    self.assertLess(run.seconds, 4)
                     leftovers = sorted(p.name for p in run.folder.iterdir())
                     expected = sorted([run.executable.name] +
                                       (["question.qzd"] if run.host_content is not None else []))
