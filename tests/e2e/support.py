@@ -154,6 +154,14 @@ def damage_resources(module_file, resource_type):
     return len(offsets)
 
 
+def runs_alone(case):
+    """Marks a test class that measures time or listens to the shared sound
+    server: ctest runs it with no other test beside it (tests/CMakeLists.txt
+    looks for this line), so that no other load delays what it times and no
+    other module's sound mixes into what it hears."""
+    return case
+
+
 def program(name):
     """A test program of this platform's build (tests/fixtures)."""
     return FIXTURES_DIR / (name + PLATFORM.program_suffix)

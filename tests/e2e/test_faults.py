@@ -18,7 +18,7 @@ from pathlib import Path
 
 from tests.e2e.sound import SOUNDFONT, PrivateSoundServer
 from tests.e2e.support import (BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE,
-                               ModuleRun, damage_resources, program)
+                               ModuleRun, damage_resources, program, runs_alone)
 
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
 # What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
@@ -293,6 +293,7 @@ class ModuleFileFaults(unittest.TestCase):
         self.assertLess(run.seconds, 2.5)
 
 
+@runs_alone
 @linux_only
 class SoundServerFaults(unittest.TestCase):
     def test_a_sound_server_stopped_during_the_countdown_does_not_keep_the_module(self):
