@@ -6,7 +6,6 @@ in a 64-bit Wine prefix, i686 in a 32-bit one. The test cases are the same
 for all three."""
 
 import atexit
-import io
 import os
 import re
 import shutil
