@@ -120,6 +120,21 @@ class ExchangeFileFaults(unittest.TestCase):
                          ["host", "oeuvres.exe", "question.qzd"])
         self.assertEqual([p.name for p in (run.folder / "host").iterdir()], ["record.txt"])
 
+    def test_the_record_reaches_the_disk_before_it_is_renamed_over_the_host_record(self):
+        # Else a power cut after the rename can leave an empty question.qzd.
+        trace = Path(tempfile.mkdtemp(prefix="qz-trace-")) / "calls"
+        self.addCleanup(shutil.rmtree, trace.parent)
+        run = self.run_module(wrapper=["strace", "-f", "-qq", "-o", str(trace), "-e",
+                                       "trace=fsync,fdatasync,rename,renameat,renameat2,linkat"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        calls = [line.split(None, 1)[1] for line in trace.read_text().splitlines()]
+        renamed = [i for i, call in enumerate(calls)
+                   if call.startswith("rename") and '/question.qzd"' in call]
+        self.assertEqual(len(renamed), 1, calls)
+        flushed = [call for call in calls[:renamed[0]]
+                   if call.startswith(("fsync(", "fdatasync(")) and call.endswith("= 0")]
+        self.assertTrue(flushed, calls)
+
 
 class TemporaryFileFaults(unittest.TestCase):
     def test_abandoned_temporary_files_are_removed_and_none_fails_a_run(self):
