@@ -39,8 +39,11 @@ function(qz_add_module name literal entry)
     set(packing_arguments "")
   endif()
   target_link_libraries(${name}_program PRIVATE qz_platform qz_warnings)
+  # Named as its target, never as the module: Ninja gives every output's
+  # file name a phony rule, and programs/<name> would take the module
+  # target's name, leaving bin/LITERAL stale when NAME alone is built.
   set_target_properties(${name}_program PROPERTIES
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs OUTPUT_NAME ${name})
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
   add_custom_command(OUTPUT ${staged}.packed
     COMMAND ${pack} ${packing} $<TARGET_FILE:${name}_program> ${staged} ${QZ_BIN_DIR}
             ${packing_arguments}

@@ -1,5 +1,7 @@
 #include "modules/module_table.hpp"
 
+#include <cstddef>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -53,8 +55,9 @@ std::vector<ResourceEntry> bank_resources(const ModuleRow& /*row*/) {
   return resources();
 }
 
-// What each kind brings, in the order of Kind.
+// What each kind brings.
 struct KindParts {
+  Kind kind;
   const WindowLayout* window = nullptr;
   Generator (*generator)(const ModuleRow&) = nullptr;
   std::vector<ResourceEntry> (*resources)(const ModuleRow&) = nullptr;
@@ -63,20 +66,31 @@ struct KindParts {
 
 // clang-format off
 constexpr KindParts kKinds[] = {
-    {&note_reading::window_layout,
+    {Kind::notes, &note_reading::window_layout,
      note_generator_of, note_resources_of, Sound::Kind::midi},
-    {&banks::oeuvres::window_layout,
+    {Kind::oeuvres, &banks::oeuvres::window_layout,
      bank_generator_of<banks::oeuvres::tirer_question>, no_resources, std::nullopt},
-    {&banks::theorie::window_layout,
+    {Kind::theorie, &banks::theorie::window_layout,
      bank_generator_of<banks::theorie::tirer_question>, no_resources, std::nullopt},
-    {&banks::portraits::window_layout,
+    {Kind::portraits, &banks::portraits::window_layout,
      bank_generator_of<banks::portraits::tirer_question>, bank_resources<banks::portraits::resources>,
      std::nullopt},
-    {&banks::instruments::window_layout,
+    {Kind::instruments, &banks::instruments::window_layout,
      bank_generator_of<banks::instruments::tirer_question>, bank_resources<banks::instruments::resources>,
      Sound::Kind::wave},
 };
 // clang-format on
+
+// Looked up by the kind's value: each kind at its own place, and every kind.
+constexpr bool each_kind_at_its_place() {
+  for (std::size_t i = 0; i < std::size(kKinds); ++i) {
+    if (kKinds[i].kind != static_cast<Kind>(i)) {
+      return false;
+    }
+  }
+  return std::size(kKinds) == static_cast<std::size_t>(Kind::instruments) + 1;
+}
+static_assert(each_kind_at_its_place(), "kKinds lists the kinds in the order of Kind");
 
 const KindParts& parts_of(Kind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
 

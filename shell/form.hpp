@@ -8,7 +8,8 @@
 namespace qz {
 
 // Positions are in twips (1440 to the inch), as the window toolkit lays them
-// out; the Linux build keeps them as data for the drawing backends.
+// out: the Windows window places its controls by them; the headless window
+// of the Linux build only keeps them.
 struct Rect {
   int left = 0;
   int top = 0;

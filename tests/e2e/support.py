@@ -6,7 +6,6 @@ in a 64-bit Wine prefix, i686 in a 32-bit one. The test cases are the same
 for all three."""
 
 import atexit
-import io
 import os
 import re
 import shutil
@@ -156,6 +155,14 @@ def damage_resources(module_file, resource_type):
         data[offset] ^= 0xFF
     module_file.write_bytes(bytes(data))
     return len(offsets)
+
+
+def runs_alone(case):
+    """Marks a test class that measures time or listens to the shared sound
+    server: ctest runs it with no other test beside it (tests/CMakeLists.txt
+    looks for this line), so that no other load delays what it times and no
+    other module's sound mixes into what it hears."""
+    return case
 
 
 def program(name):

@@ -18,7 +18,7 @@ from pathlib import Path
 
 from tests.e2e.sound import SOUNDFONT, PrivateSoundServer
 from tests.e2e.support import (BIN_DIR, FIXTURES_DIR, HOST_RECORD, PLATFORM, RECORD_LINE,
-                               SANITIZED, ModuleRun, damage_resources, program)
+                               SANITIZED, ModuleRun, damage_resources, program, runs_alone)
 
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", BIN_DIR.parent / "tools"))
 # What the Linux modules meet and Windows has no counterpart of (FIFOs, POSIX
@@ -119,6 +119,21 @@ class ExchangeFileFaults(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in run.folder.iterdir()),
                          ["host", "oeuvres.exe", "question.qzd"])
         self.assertEqual([p.name for p in (run.folder / "host").iterdir()], ["record.txt"])
+
+    def test_the_record_reaches_the_disk_before_it_is_renamed_over_the_host_record(self):
+        # Else a power cut after the rename can leave an empty question.qzd.
+        trace = Path(tempfile.mkdtemp(prefix="qz-trace-")) / "calls"
+        self.addCleanup(shutil.rmtree, trace.parent)
+        run = self.run_module(wrapper=["strace", "-f", "-qq", "-o", str(trace), "-e",
+                                       "trace=fsync,fdatasync,rename,renameat,renameat2,linkat"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        calls = [line.split(None, 1)[1] for line in trace.read_text().splitlines()]
+        renamed = [i for i, call in enumerate(calls)
+                   if call.startswith("rename") and '/question.qzd"' in call]
+        self.assertEqual(len(renamed), 1, calls)
+        flushed = [call for call in calls[:renamed[0]]
+                   if call.startswith(("fsync(", "fdatasync(")) and call.endswith("= 0")]
+        self.assertTrue(flushed, calls)
 
 
 class TemporaryFileFaults(unittest.TestCase):
@@ -293,6 +308,7 @@ class ModuleFileFaults(unittest.TestCase):
         self.assertLess(run.seconds, 2.5)
 
 
+@runs_alone
 @linux_only
 class SoundServerFaults(unittest.TestCase):
     def test_a_sound_server_stopped_during_the_countdown_does_not_keep_the_module(self):

@@ -4,7 +4,7 @@ import time
 import unittest
 
 from tests.e2e.sound import SILENCE, Capture, sound_server_answers
-from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun, program
+from tests.e2e.support import BIN_DIR, PLATFORM, ModuleRun, program, runs_alone
 from tests.e2e.test_note_modules import jpeg_frame
 
 
@@ -18,6 +18,7 @@ def wave_chunks(data):
     return ids
 
 
+@runs_alone
 class InstrumentsEndToEnd(unittest.TestCase):
     def test_writes_a_record_of_one_kind_and_lives_ten_seconds(self):
         run = ModuleRun("instruments.exe").wait()
@@ -51,6 +52,7 @@ class InstrumentsEndToEnd(unittest.TestCase):
         self.assertEqual(padded, 17)
 
 
+@runs_alone
 @unittest.skipUnless(sound_server_answers() or os.environ.get("CI"),
                      "no sound server (scripts/with-sound-server starts one)")
 class InstrumentsPlay(unittest.TestCase):

@@ -8,7 +8,7 @@ from tests.e2e.sound import (RATE, SILENCE, Capture, PrivateSoundServer, cents, 
                              level_db, pitch, recordings_level_db, render_midi,
                              sound_server_answers)
 from tests.e2e.support import (BIN_DIR, HOST_RECORD, MODULE_TABLE, PLATFORM, RECORD_LINE,
-                               ModuleRun)
+                               ModuleRun, runs_alone)
 
 # White-key MIDI keys from position 1 of each clef.
 FIRST_KEY = {"Treble": 48, "Bass": 28}
@@ -45,6 +45,7 @@ NOTE_MODULES = [row["file"] for row in MODULE_TABLE if row["kind"] == "notes"]
 NOTE_SECONDS = 768 / 240 * 0.6  # 768 ticks at 240 ticks and 600000 us per quarter note
 
 
+@runs_alone
 @unittest.skipUnless(PLATFORM.name == "linux" and (sound_server_answers() or os.environ.get("CI")),
                      "Linux modules and a sound server (scripts/with-sound-server starts one)")
 class NoteModulesPlayTheirNote(unittest.TestCase):
@@ -97,6 +98,7 @@ class NoteModulesPlayTheirNote(unittest.TestCase):
                 run.cleanup()
 
 
+@runs_alone
 @unittest.skipUnless(PLATFORM.name == "windows", "Windows modules under Wine")
 class NoteModulesSendTheirNote(unittest.TestCase):
     """Real Windows modules playing to the MIDI mapper, whose stand-in logs

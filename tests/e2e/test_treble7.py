@@ -1,10 +1,11 @@
 import unittest
 
-from tests.e2e.support import HOST_RECORD, ModuleRun
+from tests.e2e.support import HOST_RECORD, ModuleRun, runs_alone
 
 NOTE_ANSWERS = {"Do", "Ré", "Mi", "Fa", "Sol", "La", "Si"}
 
 
+@runs_alone
 class Treble7EndToEnd(unittest.TestCase):
     """Treble7.exe run as a real process, the successes side by side."""
 

@@ -17,7 +17,7 @@ import zipfile
 from pathlib import Path
 
 from tests.e2e.support import (BIN_DIR, BUILD_DIR, MODULE_TABLE, PLATFORM, RECORD_LINE, ROOT,
-                               WINDOWS_BUILD_DIRS, ModuleRun, Windows, midi_messages)
+                               WINDOWS_BUILD_DIRS, ModuleRun, Windows, midi_messages, runs_alone)
 
 # DLLs of every Windows since 7.
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "WINMM.DLL", "MSVCRT.DLL",
@@ -276,6 +276,7 @@ class SampleHost(unittest.TestCase):
         self.assertEqual((folder / "question.qzd").read_bytes(), SAMPLE_HOST_REQUEST)
 
 
+@runs_alone
 class UnloadingEndsTheModule(unittest.TestCase):
     """A note module whose window a host closes, whose session ends, or, on
     Linux, that a host stops with a signal, ends as at its countdown's end:

@@ -27,7 +27,7 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 from host.record import EXCHANGE_FILE, parse_record
 from host.results import ResultsLog
 from tests.e2e.sound import SILENCE, Capture, level_db, sound_server_answers
-from tests.e2e.support import BIN_DIR
+from tests.e2e.support import BIN_DIR, runs_alone
 
 ROOT = Path(__file__).resolve().parents[2]
 TOOLS_DIR = Path(os.environ.get("QZ_TOOLS_DIR", ROOT / "build/release/tools"))
@@ -120,6 +120,7 @@ def french(text: str) -> str:
                   text.replace("'", "\u2019"))
 
 
+@runs_alone
 class WebHostInBrowser(unittest.TestCase):
     @classmethod
     def setUpClass(cls):

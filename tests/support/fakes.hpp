@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -164,6 +165,7 @@ class RecordingAudio final : public AudioLayer {
   explicit RecordingAudio(std::vector<std::string>& log) : log_(log) {}
   bool fail_start = false;
   bool fail_play = false;
+  std::function<void()> on_play;  // called at each play, before it fails
 
   void start(Sound::Kind /*sounds*/) override {
     log_.push_back("audio start");
@@ -174,6 +176,9 @@ class RecordingAudio final : public AudioLayer {
   void load_segment(std::string bytes) override { log_.push_back("load " + bytes); }
   void play_segment() override {
     log_.push_back("play");
+    if (on_play) {
+      on_play();
+    }
     if (fail_play) {
       throw std::runtime_error("the device went away\nand said so on two lines");
     }

@@ -2,6 +2,7 @@
 // cases on Linux and, under Wine, on Windows.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -72,6 +73,32 @@ TEST_F(FileSystemTest, ReplaceCreatesOrReplacesWholeAndLeavesNoTemporaryFile) {
       << "the file keeps its mode";
 #endif
   EXPECT_EQ(entries(), 1U) << "no temporary file left behind";
+}
+
+TEST_F(FileSystemTest, ReplacingRemovesOnlyOurTemporaryFilesUnchangedForOverAMinute) {
+  // Left by a run killed before its rename, or still being written by a
+  // concurrent one, or not ours at all.
+  const auto now = fs::file_time_type::clock::now();
+  const struct {
+    const char* name;
+    fs::file_time_type written;
+    bool removed;
+  } cases[] = {
+      {".question.qzd.Ab12Cd", now - std::chrono::minutes(2), true},
+      {".question.qzd.Ef34Gh", now - std::chrono::seconds(30), false},
+      {".question.qzd.Ij56Kl", now, false},
+      {".question.qzd.Mn78O", now - std::chrono::minutes(2), false},
+      {".notes.qzd.Pq90Rs", now - std::chrono::minutes(2), false},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(folder_ / c.name) << "part of a record";
+    fs::last_write_time(folder_ / c.name, c.written);
+  }
+  files_->replace_contents(path_, "new\r\n");
+  for (const auto& c : cases) {
+    EXPECT_EQ(fs::exists(folder_ / c.name), !c.removed) << c.name;
+  }
+  EXPECT_EQ(contents(path_), "new\r\n");
 }
 
 TEST_F(FileSystemTest, ReadOnlyFileIsRefusedAndKeptEvenForRoot) {

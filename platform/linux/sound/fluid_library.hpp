@@ -12,9 +12,10 @@ using GlibLogHandler = void (*)(const char* domain, int level, const char* messa
 using SetGlibLogHandler = GlibLogHandler (*)(GlibLogHandler handler, void* data);
 
 // The FluidSynth functions the modules use, resolved from the shared library
-// at run time. Loading it costs milliseconds (it brings some seventy
-// libraries along), so it is loaded on the synthesizer's thread rather than
-// when the process starts, and never delays the question record.
+// at run time, so that only the modules whose sounds are MIDI pay for it
+// (it brings some seventy libraries along). They load it when their audio
+// starts, before the question record: a library that fails to load ends
+// the run with the host's record untouched.
 struct FluidLibrary {
   decltype(&::fluid_set_log_function) set_log_function;
   decltype(&::new_fluid_settings) new_settings;
