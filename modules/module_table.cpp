@@ -57,7 +57,7 @@ std::vector<ResourceEntry> bank_resources(const ModuleRow& /*row*/) {
 
 // What each kind brings.
 struct KindParts {
-  Kind kind;
+  Kind kind = Kind::notes;
   const WindowLayout* window = nullptr;
   Generator (*generator)(const ModuleRow&) = nullptr;
   std::vector<ResourceEntry> (*resources)(const ModuleRow&) = nullptr;
