@@ -178,13 +178,14 @@ static BOOL read_record(const WCHAR *exchange_file, QuizRecord *record) {
   return read && quiz_record_decode(bytes, size, record);
 }
 
-/* 4. The picture, loaded from the module file as an image resource (never
- * run), and decoded as a picture; its size in pixels goes to `width` and
- * `height`. */
+/* 4. The picture, loaded from the module file as data (never run), and
+ * decoded as a picture; its size in pixels goes to `width` and `height`.
+ * As data, not as an image (LOAD_LIBRARY_AS_IMAGE_RESOURCE): an image of the
+ * other architecture is refused (ERROR_BAD_EXE_FORMAT, 193), and a 32-bit
+ * host on 64-bit Windows must read the 64-bit modules too. */
 static BOOL load_picture(const WCHAR *module_file, const WCHAR *picture, LONG *width,
                          LONG *height) {
-  HMODULE file =
-      LoadLibraryExW(module_file, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE file = LoadLibraryExW(module_file, NULL, LOAD_LIBRARY_AS_DATAFILE);
   if (file == NULL) {
     return FALSE;
   }

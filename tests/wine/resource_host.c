@@ -1,5 +1,6 @@
 /* Finds resources in a module file as a Windows quiz host does: the file is
- * loaded as an image resource, never run, and each resource is found by the
+ * loaded as data, never run (as an image, one of the other architecture
+ * would be refused), and each resource is found by the
  * name or number a record gives, in the record's own letter case.
  *
  *   resource_host MODULE.exe OUT_DIR TYPE NAME [TYPE NAME ...]
@@ -23,8 +24,7 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"usage: resource_host MODULE.exe OUT_DIR TYPE NAME [TYPE NAME ...]\n");
     return 2;
   }
-  HMODULE module =
-      LoadLibraryExW(argv[1], NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE module = LoadLibraryExW(argv[1], NULL, LOAD_LIBRARY_AS_DATAFILE);
   if (module == NULL) {
     fwprintf(stderr, L"cannot load %ls: error %lu\n", argv[1], GetLastError());
     return 2;
