@@ -62,11 +62,15 @@ class InstrumentsPlay(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             capture = Capture(os.path.join(folder, "capture.raw"))
             time.sleep(1.5)  # the idle sink delivers its first block late
-            run = ModuleRun("instruments.exe", keep_literal_copy=True,
-                            program=program("instruments_row"), args=[str(row)])
-            run.wait()
-            time.sleep(0.3)
-            capture.stop()
+            # Stopped whatever happens: a recorder left running holds the
+            # test runner's output open, and the run waits for its timeout.
+            try:
+                run = ModuleRun("instruments.exe", keep_literal_copy=True,
+                                program=program("instruments_row"), args=[str(row)])
+                run.wait()
+                time.sleep(0.3)
+            finally:
+                capture.stop()
         self.addCleanup(run.cleanup)
         self.assertEqual(run.returncode, 0, run.stderr)
         return run, capture
