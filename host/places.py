@@ -68,7 +68,7 @@ class Places:
 
 
 def _xdg_folder(variable: str, under_home: str) -> Path:
-    # The specification: a relative value is invalid and ignored.
+    # The XDG base directory rules: a relative value is invalid and ignored.
     value = os.environ.get(variable, "")
     return Path(value) if os.path.isabs(value) else Path.home() / under_home
 
